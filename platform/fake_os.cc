@@ -1,0 +1,94 @@
+#include "platform/fake_os.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rules.h"
+
+namespace platform {
+
+std::string FakeOs::Stdout() const {
+  std::string text;
+  for (const Event& event : events) {
+    if (!event.is_attribute) text += event.text;
+  }
+  return text;
+}
+
+void FakeOs::SetTextAttribute(uint16_t attribute) { events.push_back({true, {}, attribute}); }
+
+ErrorCode FakeOs::WriteStdout(const char* data, size_t size) {
+  if (stdout_error != kErrorNone) return stdout_error;
+  events.push_back({false, std::string(data, size), 0});
+  return kErrorNone;
+}
+
+bool FakeOs::ChangeDirectory(const std::string& dir) {
+  if (change_directory_fails || dir.empty()) return false;
+  const bool known = std::find(directories.begin(), directories.end(), dir) != directories.end();
+  if (known) current_directory = dir;
+  return known;
+}
+
+bool FakeOs::FindFirst(const std::string& pattern) {
+  searches.push_back(pattern);
+  for (const auto& [name, contents] : files) {
+    if (WildcardMatch(pattern, name)) return true;
+  }
+  for (const std::string& dir : directories) {
+    // A folder is known by its name with and without its closing separator.
+    std::string bare = dir;
+    if (!bare.empty() && (bare.back() == '\\' || bare.back() == '/')) bare.pop_back();
+    if (WildcardMatch(pattern, bare) || WildcardMatch(pattern, dir)) return true;
+  }
+  return false;
+}
+
+ErrorCode FakeOs::OpenForReading(const std::string& path, FileHandle* handle) {
+  const auto found = files.find(path);
+  if (found == files.end()) return kErrorFileNotFound;
+  open_files_.push_back(found->second);
+  positions_.push_back(0);
+  *handle = static_cast<FileHandle>(open_files_.size());
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::Read(FileHandle handle, char* buffer, size_t size, size_t* got) {
+  const size_t index = static_cast<size_t>(handle) - 1;
+  const std::string& contents = open_files_.at(index);
+  size_t& position = positions_.at(index);
+  *got = std::min({size, read_chunk, contents.size() - position});
+  if (*got == 0 && read_error != kErrorNone) return read_error;
+  std::memcpy(buffer, contents.data() + position, *got);
+  position += *got;
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) {
+  opened_access.push_back(access);
+  if (registry.count(subkey) == 0) return kErrorFileNotFound;
+  key_names_.push_back(subkey);
+  *key = key_names_.size();
+  ++open_keys;
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::QueryRegistryValue(RegKey key, const std::string& name, uint32_t* type,
+                                     uint32_t* size, std::string* data) {
+  if (key == 0 || key > key_names_.size()) return kErrorInvalidHandle;
+  const auto& values = registry.at(key_names_[key - 1]);
+  const auto found = values.find(name);
+  if (found == values.end()) return kErrorFileNotFound;
+  const RegistryValue& value = found->second;
+  if (data != nullptr) {
+    if (!value.readable) return kErrorAccessDenied;
+    *data = value.data;
+  }
+  *type = value.type;
+  *size = static_cast<uint32_t>(value.data.size());
+  return kErrorNone;
+}
+
+void FakeOs::CloseRegistryKey(RegKey) { --open_keys; }
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+// The operating-system operations Tessal and the toolkit need, behind one interface so that the
+// Win32 and POSIX implementations (chosen by CMake) and the test fake are interchangeable.
+// Nothing here throws: every operation answers with a result or a Windows error code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// How the platform spells paths: which separators end a directory.
+enum class PathStyle { kWindows, kPosix };
+
+// Windows system error codes. The POSIX layer maps errno onto these so that callers and messages
+// mean the same on both platforms.
+using ErrorCode = uint32_t;
+inline constexpr ErrorCode kErrorNone = 0;
+inline constexpr ErrorCode kErrorFileNotFound = 2;
+inline constexpr ErrorCode kErrorPathNotFound = 3;
+inline constexpr ErrorCode kErrorTooManyOpenFiles = 4;
+inline constexpr ErrorCode kErrorAccessDenied = 5;
+inline constexpr ErrorCode kErrorInvalidHandle = 6;
+inline constexpr ErrorCode kErrorNotEnoughMemory = 8;
+inline constexpr ErrorCode kErrorWriteFault = 29;
+inline constexpr ErrorCode kErrorReadFault = 30;
+inline constexpr ErrorCode kErrorSharingViolation = 32;
+inline constexpr ErrorCode kErrorHandleDiskFull = 39;
+inline constexpr ErrorCode kErrorNotSupported = 50;
+inline constexpr ErrorCode kErrorFileExists = 80;
+inline constexpr ErrorCode kErrorInvalidParameter = 87;
+inline constexpr ErrorCode kErrorBrokenPipe = 109;
+inline constexpr ErrorCode kErrorDiskFull = 112;
+inline constexpr ErrorCode kErrorInvalidName = 123;
+inline constexpr ErrorCode kErrorDirNotEmpty = 145;
+inline constexpr ErrorCode kErrorBusy = 170;
+inline constexpr ErrorCode kErrorAlreadyExists = 183;
+inline constexpr ErrorCode kErrorFilenameTooLong = 206;
+inline constexpr ErrorCode kErrorNoData = 232;
+inline constexpr ErrorCode kErrorDirectory = 267;
+inline constexpr ErrorCode kErrorCantResolveFilename = 1921;
+
+// Console text attributes the viewer uses.
+inline constexpr uint16_t kAttributeBrightRed = 12;
+inline constexpr uint16_t kAttributeDefault = 7;
+
+// Registry, read only, below HKEY_LOCAL_MACHINE.
+using RegKey = uintptr_t;
+inline constexpr uint32_t kRegNone = 0;
+inline constexpr uint32_t kRegSz = 1;
+inline constexpr uint32_t kRegExpandSz = 2;
+inline constexpr uint32_t kRegBinary = 3;
+inline constexpr uint32_t kRegDword = 4;
+inline constexpr uint32_t kRegMultiSz = 7;
+inline constexpr uint32_t kKeyRead = 0x20019;
+inline constexpr uint32_t kKeyAllAccess = 0xF003F;
+
+using FileHandle = intptr_t;
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  virtual PathStyle Style() const = 0;
+
+  // Standard streams and console.
+  virtual bool StdoutIsConsole() = 0;
+  // Changes the colour of text written to the console from now on; no effect elsewhere.
+  virtual void SetTextAttribute(uint16_t attribute) = 0;
+  // Writes all of the bytes or fails.
+  virtual ErrorCode WriteStdout(const char* data, size_t size) = 0;
+  virtual void WriteStderr(std::string_view text) = 0;
+
+  // Process. The arguments after the program name, split by the platform's rules.
+  virtual std::vector<std::string> Arguments() = 0;
+  // Full file name of the running executable; empty when it cannot be had.
+  virtual std::string ModuleFileName() = 0;
+  virtual bool ChangeDirectory(const std::string& dir) = 0;
+
+  // Files.
+  // True when at least one directory entry of any kind matches the name or wildcard pattern.
+  virtual bool FindFirst(const std::string& pattern) = 0;
+  // True when the name is an existing entry that is not a directory.
+  virtual bool IsExistingFile(const std::string& path) = 0;
+  // Opens for reading, letting others read and write the file meanwhile.
+  virtual ErrorCode OpenForReading(const std::string& path, FileHandle* handle) = 0;
+  // Reads up to size bytes; *got is 0 at the end of the file.
+  virtual ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) = 0;
+  virtual void Close(FileHandle handle) = 0;
+
+  // Registry.
+  virtual ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) = 0;
+  // Asks a value's type and size in bytes (data == nullptr), or reads its bytes into *data.
+  virtual ErrorCode QueryRegistryValue(RegKey key, const std::string& name, uint32_t* type,
+                                       uint32_t* size, std::string* data) = 0;
+  virtual void CloseRegistryKey(RegKey key) = 0;
+};
+
+// The operations in force: the real ones unless a test installed its own.
+Os& Current();
+// Installs a replacement (a test fake); nullptr restores the real operations.
+void SetForTesting(Os* os);
+// The real operations of this platform, from os_posix.cc or os_win32.cc.
+Os& Real();
+// Process start-up work of the real platform: keeps argv, ignores SIGPIPE, binary streams.
+void StartProcess(int argc, char** argv);
+
+}  // namespace platform

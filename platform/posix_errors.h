@@ -1,0 +1,10 @@
+// Maps errno values onto the Windows system error codes the rest of the program speaks.
+#pragma once
+
+#include "platform/os.h"
+
+namespace platform {
+
+ErrorCode WindowsErrorFromErrno(int error);
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// Pure rules of the platforms' own conventions, kept free of any OS call so that the Windows
+// rules are built and tested on every platform.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/os.h"
+
+namespace platform {
+
+// Splits a Windows command line into its arguments, the program name first. Blanks and control
+// characters separate arguments, double quotes group blanks and are removed, a backslash is an
+// ordinary character, and an empty pair of quotes at the start of an argument yields nothing.
+std::vector<std::string> SplitWindowsCommandLine(std::string_view command_line);
+
+// Length of the directory part of a path, its last separator included: the last backslash or
+// colon on Windows, the last slash on POSIX. 0 when there is none.
+size_t DirectoryLength(std::string_view path, PathStyle style);
+
+// The file-name part of a path: what follows its directory part.
+std::string_view FileNamePart(std::string_view path, PathStyle style);
+
+// Matches a name against a pattern in which "*" stands for any run of characters and "?" for
+// any one character; every other character stands for itself.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+}  // namespace platform
