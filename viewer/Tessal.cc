@@ -1,0 +1,119 @@
+// Tessal: prints a DHCP server audit log as labelled blocks, one per record.
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/rules.h"
+#include "toolkit/Mef32.h"
+#include "viewer/failure.h"
+#include "viewer/linereader.h"
+#include "viewer/output.h"
+#include "viewer/report.h"
+
+namespace tessal {
+namespace {
+
+constexpr std::string_view kExclusionMark = "/e:";
+
+bool IsExclusionArgument(const std::string& argument) {
+  return argument.find(kExclusionMark) != std::string::npos;
+}
+
+std::string WithoutExclusionMark(std::string argument) {
+  argument.erase(argument.find(kExclusionMark), kExclusionMark.size());
+  return argument;
+}
+
+std::string Upper(std::string text) {
+  AsciiUpperInPlace(text);
+  return text;
+}
+
+void WriteUsage() {
+  const std::string exe = platform::Current().ModuleFileName();
+  OutLine(exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
+  OutLine(exe + " /e - Exclude Ids Eg /e:30,31");
+}
+
+void WriteDiagnostics() {
+  OutLine(" Unable to locate " + LogFile);
+  OutLine(" gGlobalSettings.Path=\"" + mef32::gGlobalSettings.Path + "\"");
+  OutLine(" mef32.GetEXEPath=\"" + mef32::GetEXEPath("") + "\"");
+}
+
+void ReportLog() {
+  platform::Os& os = platform::Current();
+  platform::FileHandle file = 0;
+  const platform::ErrorCode error = os.OpenForReading(LogFile, &file);
+  if (error != platform::kErrorNone) RaiseInOutError(error);
+  // The log stays open until the process ends.
+  ReadLines(os, file, [](std::string_view line) { ReportLine(line); });
+}
+
+int RunTessal(const std::vector<std::string>& arguments) {
+  auto argument = [&](size_t position) {
+    return position <= arguments.size() ? arguments[position - 1] : std::string();
+  };
+  OutStart();
+  OutLine(" v2022.11.2.1403");
+  OutLine("");
+  mef32::SetPathToEXEPath();
+  if (argument(1).empty()) {
+    WriteUsage();
+    OutFlush();
+    return 0;
+  }
+  LogFile = argument(1);
+  for (size_t position = 2; position <= 4; ++position) {
+    const std::string text = argument(position);
+    if (IsExclusionArgument(text)) {
+      ExcludeIDs = WithoutExclusionMark(text);
+    } else if (position == 2) {
+      Filter1 = Upper(text);
+    } else if (position == 3) {
+      Filter2 = Upper(text);
+    }
+  }
+  OutLine(" Filter1: " + Filter1);
+  OutLine(" Filter2: " + Filter2);
+  OutLine(" Exclude IDs: " + ExcludeIDs);
+  OutLine("");
+  if (platform::Current().IsExistingFile(LogFile)) {
+    ReportLog();
+  } else {
+    WriteDiagnostics();
+  }
+  OutLine("Done");
+  OutFlush();
+  return 0;
+}
+
+// The last chance: what is written so far goes out, the report goes to standard error.
+int ReportFailure(const std::string& class_name, const void* address, const std::string& message) {
+  try {
+    OutFlush();
+  } catch (const mef32::Exception&) {
+    OutDiscard();
+  }
+  platform::Os& os = platform::Current();
+  const std::string module(platform::FileNamePart(os.ModuleFileName(), os.Style()));
+  os.WriteStderr(LastChanceReport(class_name, module, address, message));
+  return 1;
+}
+
+}  // namespace
+}  // namespace tessal
+
+int main(int argc, char** argv) {
+  platform::StartProcess(argc, argv);
+  try {
+    return tessal::RunTessal(platform::Current().Arguments());
+  } catch (const tessal::EInOutError& failure) {
+    return tessal::ReportFailure(failure.ClassName(), failure.Address(), failure.Message());
+  } catch (const mef32::Exception& failure) {
+    return tessal::ReportFailure(failure.ClassName(), nullptr, failure.Message());
+  } catch (const std::bad_alloc&) {
+    return tessal::ReportFailure("EOutOfMemory", nullptr, "Out of memory");
+  }
+}

@@ -1,0 +1,57 @@
+// Decoding of one audit-log line and its labelled report.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessal {
+
+// The run settings, set once from the command line before the first line is read.
+extern std::string LogFile;
+extern std::string Filter1;  // upper-cased
+extern std::string Filter2;  // upper-cased
+extern std::string ExcludeIDs;
+
+enum AuditField : int {
+  kID,
+  kDate,
+  kTime,
+  kDescription,
+  kIPAddress,
+  kHostName,
+  kMACAddress,
+  kUserName,
+  kTransactionID,
+  kQRResult,
+  kProbationTime,
+  kCorrelationID,
+  kDhcID,
+  kVendorClassHex,
+  kVendorClassASCII,
+  kUserClassHex,
+  kUserClassASCII,
+  kRelayAgentInformation,
+  kAuditFieldCount
+};
+
+// The eighteen texts of one line: seventeen fields and the rest after the seventeenth comma.
+// They are views into the line.
+struct AuditRecord {
+  std::string_view Text[kAuditFieldCount];
+};
+
+// Splits a line at its first seventeen commas; fields without a comma of their own stay empty.
+AuditRecord SplitAuditRecord(std::string_view line);
+
+// Converts decimal or $/x/X/0x/0X hexadecimal text, with leading blanks and a sign, to a 32-bit
+// integer. False for any other form or a value out of range.
+bool ParseInteger(std::string_view text, int32_t* value);
+
+// Upper-cases the letters a to z only.
+void AsciiUpperInPlace(std::string& text);
+
+// Reports one log line as its 19-line block, or drops it silently.
+void ReportLine(std::string_view line);
+
+}  // namespace tessal
