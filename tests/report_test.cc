@@ -1,0 +1,292 @@
+#include "viewer/report.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_os.h"
+#include "toolkit/Mef32.h"
+#include "viewer/output.h"
+
+namespace tessal {
+namespace {
+
+TEST(ParseInteger, AcceptsDecimalAndHexForms) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int32_t value;
+  } cases[] = {
+      {"0", true, 0},
+      {"10", true, 10},
+      {"00", true, 0},
+      {"-0", true, 0},
+      {"+31", true, 31},
+      {"  15", true, 15},
+      {"-2147483648", true, INT32_MIN},
+      {"2147483647", true, INT32_MAX},
+      {"000000000002147483647", true, INT32_MAX},
+      {"$0A", true, 10},
+      {"0x0A", true, 10},
+      {"0X0a", true, 10},
+      {"x1f", true, 31},
+      {"X1F", true, 31},
+      {"-$10", true, -16},
+      {"$FFFFFFFF", true, -1},
+      {"$80000000", true, INT32_MIN},
+      {"-$FFFFFFFF", true, 1},
+      {"$000000000FFFFFFFF", true, -1},
+      {" -0x7FFFFFFF", true, -INT32_MAX},
+      // Failures.
+      {"", false, 0},
+      {" ", false, 0},
+      {"-", false, 0},
+      {"+", false, 0},
+      {"$", false, 0},
+      {"0x", false, 0},
+      {"10 ", false, 0},
+      {"\t10", false, 0},
+      {"1 0", false, 0},
+      {"--1", false, 0},
+      {"+-1", false, 0},
+      {"2147483648", false, 0},
+      {"-2147483649", false, 0},
+      {"99999999999999999999", false, 0},
+      {"$100000000", false, 0},
+      {"0xG", false, 0},
+      {"$-1", false, 0},
+      {"ID", false, 0},
+      {"1e3", false, 0},
+      {"0b101", false, 0},
+      {"\xff", false, 0},
+  };
+  for (const Case& c : cases) {
+    int32_t value = 12345;
+    EXPECT_EQ(ParseInteger(c.text, &value), c.ok) << '"' << c.text << '"';
+    if (c.ok) {
+      EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+    }
+  }
+}
+
+TEST(SplitAuditRecord, SeventeenFieldsAndTheRest) {
+  struct Case {
+    const char* line;
+    int field;
+    const char* text;
+  } cases[] = {
+      // 18 commas: the rest keeps the last two pieces and the comma between them.
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19", kUserClassASCII, "17"},
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19", kRelayAgentInformation, "18,19"},
+      // Exactly 17 commas, nothing after the last.
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,", kUserClassASCII, "17"},
+      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,", kRelayAgentInformation, ""},
+      // Six commas: the seventh piece is the rest, fields 7 to 17 are empty.
+      {"1,2,3,4,5,6,7", kHostName, "6"},
+      {"1,2,3,4,5,6,7", kMACAddress, ""},
+      {"1,2,3,4,5,6,7", kUserClassASCII, ""},
+      {"1,2,3,4,5,6,7", kRelayAgentInformation, "7"},
+      // Quotes mean nothing; blanks are kept.
+      {"11,\"a,b\", x ", kDate, "\"a"},
+      {"11,\"a,b\", x ", kTime, "b\""},
+      {"11,\"a,b\", x ", kRelayAgentInformation, " x "},
+      {",,", kID, ""},
+      {",,", kRelayAgentInformation, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SplitAuditRecord(c.line).Text[c.field], c.text) << c.line << " field " << c.field;
+  }
+}
+
+class ReportLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetForTesting(&os_);
+    Filter1.clear();
+    Filter2.clear();
+    ExcludeIDs.clear();
+  }
+  void TearDown() override { platform::SetForTesting(nullptr); }
+
+  // The output of one line, or "" when it is dropped.
+  std::string Report(std::string_view line) {
+    os_.events.clear();
+    OutStart();
+    ReportLine(line);
+    OutFlush();
+    return os_.Stdout();
+  }
+  // The first output line of a report: the event line.
+  std::string EventLine(std::string_view line) {
+    const std::string out = Report(line);
+    return out.substr(0, out.find("\r\n"));
+  }
+  std::string LineOf(std::string_view line, int number) {
+    const std::string out = Report(line);
+    size_t begin = 0;
+    for (int i = 1; i < number; ++i) begin = out.find("\r\n", begin) + 2;
+    return out.substr(begin, out.find("\r\n", begin) - begin);
+  }
+
+  platform::FakeOs os_;
+};
+
+constexpr const char* kWorkedLine =
+    "11,11/02/22,14:08:40,Renew,192.168.10.25,PC-01,A1B2C3D4E5F6,,123,0,,,,0x4142,AB,,,0,0";
+
+TEST_F(ReportLineTest, WritesTheNineteenLineBlock) {
+  EXPECT_EQ(Report(kWorkedLine),
+            "Event: 11 - A lease was renewed by a client.\r\n"
+            "Date: 11/02/22\r\n"
+            "Time: 14:08:40\r\n"
+            "Description: Renew\r\n"
+            "IP Address: 192.168.10.25\r\n"
+            "Host Name: PC-01\r\n"
+            "MAC Address: A1B2C3D4E5F6\r\n"
+            "User Name: \r\n"
+            "Transaction ID: 123\r\n"
+            "QR Result: 0 - No Quarantine.\r\n"
+            "Probation Time: \r\n"
+            "Correlation ID: \r\n"
+            "Dhc ID: \r\n"
+            "VendorClass(Hex): 0x4142\r\n"
+            "VendorClass(ASCII): AB\r\n"
+            "UserClass(Hex): \r\n"
+            "UserClass(ASCII): \r\n"
+            "RelayAgentInformation: 0,0\r\n"
+            "\r\n");
+}
+
+TEST_F(ReportLineTest, EventTexts) {
+  struct Case {
+    const char* id;
+    const char* event_line;
+  } cases[] = {
+      {"10", "Event: 10 - A new IP address was leased to a client."},
+      {"11", "Event: 11 - A lease was renewed by a client."},
+      {"12", "Event: 12 - A lease was released by a client."},
+      {"15", "Event: 15 - A lease was A lease was denied."},
+      {"24", "Event: 24 -  IP address cleanup operation has began."},
+      {"30", "Event: 30 - DNS update request to the named DNS server."},
+      {"31", "Event: 31 - DNS update failed."},
+      {"32", "Event: 32 - DNS update successful."},
+      {"0", "Event: 0 - Unkonwn Event."},
+      {"00", "Event: 00 - Unkonwn Event."},
+      {"-0", "Event: -0 - Unkonwn Event."},
+      {"13", "Event: 13 - Unkonwn Event."},
+      {" 10", "Event:  10 - A new IP address was leased to a client."},
+      {"$0A", "Event: $0A - A new IP address was leased to a client."},
+      {"0x0A", "Event: 0x0A - A new IP address was leased to a client."},
+      {"2147483647", "Event: 2147483647 - Unkonwn Event."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EventLine(std::string(c.id) + ",d,t"), c.event_line) << c.id;
+  }
+}
+
+TEST_F(ReportLineTest, QuarantineTexts) {
+  struct Case {
+    const char* qr;
+    const char* line;
+  } cases[] = {
+      {"0", "QR Result: 0 - No Quarantine."},
+      {"00", "QR Result: 00 - No Quarantine."},
+      {"6", "QR Result: 6 - No Quarantine Information ProbationTime."},
+      {"$6", "QR Result: $6 - No Quarantine Information ProbationTime."},
+      {"", "QR Result:  - Unkonwn."},
+      {"3", "QR Result: 3 - Unkonwn."},
+      {"none", "QR Result: none - Unkonwn."},
+      {"0 ", "QR Result: 0  - Unkonwn."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LineOf("11,,,,,,,,," + std::string(c.qr) + ",", 10), c.line) << c.qr;
+  }
+}
+
+TEST_F(ReportLineTest, DropsWhatIsNoRecord) {
+  const char* dropped[] = {
+      "",       "no comma here", "11",           "ID,Date,Time,Description,IP Address",
+      "10 ,d",  "-1,d",          "2147483648,d", ",d",
+      "\t10,d",
+  };
+  for (const char* line : dropped) EXPECT_EQ(Report(line), "") << '"' << line << '"';
+}
+
+TEST_F(ReportLineTest, ExclusionIsASubstringOfTheIDText) {
+  ExcludeIDs = "30,31";
+  for (const char* id : {"30", "31", "3", "0", "1"}) {
+    EXPECT_EQ(Report(std::string(id) + ",d"), "") << id;
+  }
+  for (const char* id : {"32", "13", "10", " 30"}) {
+    EXPECT_NE(Report(std::string(id) + ",d"), "") << id;
+  }
+}
+
+TEST_F(ReportLineTest, FiltersLookAtTheWholeLineIgnoringCaseOfAToZ) {
+  struct Case {
+    const char* filter1;
+    const char* filter2;
+    const char* line;
+    bool reported;
+  } cases[] = {
+      {"", "", "11,x", true},
+      {"", "PC-01", "11,PC-02", true},  // an empty first filter lets everything through
+      {"PC-01", "", "11,pc-01", true},
+      {"PC-01", "", "11,Pc-01.corp", true},
+      {"PC-01", "", "11,PC-02", false},
+      {"PC-01", "PC-02", "11,PC-02", true},
+      {"PC-01", "PC-03", "11,PC-02", false},
+      {"10", "", "11,192.168.10.4", true},  // commas and every field count
+      {",PC", "", "11,pc", true},
+      {"\xC9T\xC9", "", "11,\xE9t\xE9", false},  // letters beyond a to z keep their case
+      {"\xC9T\xC9", "", "11,\xC9t\xC9", true},
+  };
+  for (const Case& c : cases) {
+    Filter1 = c.filter1;
+    Filter2 = c.filter2;
+    EXPECT_EQ(Report(c.line) != "", c.reported) << c.filter1 << "|" << c.filter2 << "|" << c.line;
+  }
+}
+
+TEST_F(ReportLineTest, OnlyTheEventLineOfDenialsAndFailedUpdatesIsRed) {
+  os_.console = true;
+  for (const char* id : {"15", "31"}) {
+    Report(std::string(id) + ",d");
+    ASSERT_GE(os_.events.size(), 4u) << id;
+    EXPECT_TRUE(os_.events[0].is_attribute);
+    EXPECT_EQ(os_.events[0].attribute, 12);
+    EXPECT_FALSE(os_.events[1].is_attribute);
+    EXPECT_EQ(os_.events[1].text, "Event: " + std::string(id) +
+                                      (id[1] == '5' ? " - A lease was A lease was denied.\r\n"
+                                                    : " - DNS update failed.\r\n"));
+    EXPECT_TRUE(os_.events[2].is_attribute);
+    EXPECT_EQ(os_.events[2].attribute, 7);
+    // Then the 18 other lines, each written on its own, and no more colour.
+    EXPECT_EQ(os_.events.size(), 21u);
+    for (size_t i = 3; i < os_.events.size(); ++i) EXPECT_FALSE(os_.events[i].is_attribute);
+  }
+  Report("11,d");
+  EXPECT_EQ(os_.events.size(), 19u);
+  for (const auto& event : os_.events) EXPECT_FALSE(event.is_attribute);
+}
+
+TEST_F(ReportLineTest, RedirectedOutputHasNoColourAndComesInOneWrite) {
+  Report("15,d");
+  ASSERT_EQ(os_.events.size(), 1u);
+  EXPECT_FALSE(os_.events[0].is_attribute);
+  EXPECT_EQ(os_.events[0].text.substr(0, 45), "Event: 15 - A lease was A lease was denied.\r\n");
+}
+
+TEST_F(ReportLineTest, AFailedWriteIsAnInOutError) {
+  os_.console = true;
+  os_.stdout_error = 112;
+  OutStart();
+  try {
+    ReportLine(kWorkedLine);
+    FAIL() << "no failure";
+  } catch (const mef32::Exception& failure) {
+    EXPECT_EQ(failure.ClassName(), "EInOutError");
+    EXPECT_EQ(failure.Message(), "I/O error 112");
+  }
+}
+
+}  // namespace
+}  // namespace tessal

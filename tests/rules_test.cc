@@ -1,0 +1,89 @@
+#include "platform/rules.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+struct SplitCase {
+  const char* command_line;
+  std::vector<std::string> arguments;
+};
+
+TEST(SplitWindowsCommandLine, FollowsTheArgumentRules) {
+  const SplitCase cases[] = {
+      {"", {}},
+      {"Tessal.exe", {"Tessal.exe"}},
+      {"Tessal.exe audit.log pc-01 /e:30,31", {"Tessal.exe", "audit.log", "pc-01", "/e:30,31"}},
+      {"  Tessal.exe \t audit.log  ", {"Tessal.exe", "audit.log"}},
+      // Quotes group blanks and are removed wherever they stand.
+      {"\"C:\\Program Files\\Tessal.exe\" \"my log.log\"",
+       {"C:\\Program Files\\Tessal.exe", "my log.log"}},
+      {"t a\"b c\"d", {"t", "ab cd"}},
+      {"t \"unclosed quote runs on", {"t", "unclosed quote runs on"}},
+      // An empty pair of quotes is no argument: the next one takes its place.
+      {"t \"\" pc-01", {"t", "pc-01"}},
+      {"t \"\"\"\" \"\" x", {"t", "x"}},
+      {"t \"\"x", {"t", "x"}},
+      {"t \" \"", {"t", " "}},
+      // A backslash is an ordinary character, even before a quote.
+      {"t C:\\dir\\ \"a\\\"b", {"t", "C:\\dir\\", "a\\b"}},
+      // Control characters separate like blanks; bytes above 127 do not.
+      {"t a\x01"
+       "b\x1f"
+       "c\r\nd",
+       {"t", "a", "b", "c", "d"}},
+      {"t caf\xe9 \xff", {"t", "caf\xe9", "\xff"}},
+  };
+  for (const SplitCase& c : cases) {
+    EXPECT_EQ(SplitWindowsCommandLine(c.command_line), c.arguments) << c.command_line;
+  }
+}
+
+TEST(PathParts, CutAtTheLastSeparatorOfTheStyle) {
+  struct Case {
+    const char* path;
+    PathStyle style;
+    const char* directory;
+    const char* file;
+  } cases[] = {
+      {"C:\\Tools\\Tessal.exe", PathStyle::kWindows, "C:\\Tools\\", "Tessal.exe"},
+      {"C:Tessal.exe", PathStyle::kWindows, "C:", "Tessal.exe"},
+      {"Tessal.exe", PathStyle::kWindows, "", "Tessal.exe"},
+      {"\\\\srv\\share\\a/b.exe", PathStyle::kWindows, "\\\\srv\\share\\", "a/b.exe"},
+      {"/opt/tessal/Tessal", PathStyle::kPosix, "/opt/tessal/", "Tessal"},
+      {"/opt/a\\b:c", PathStyle::kPosix, "/opt/", "a\\b:c"},
+      {"Tessal", PathStyle::kPosix, "", "Tessal"},
+      {"", PathStyle::kPosix, "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(std::string(c.path).substr(0, DirectoryLength(c.path, c.style)), c.directory)
+        << c.path;
+    EXPECT_EQ(FileNamePart(c.path, c.style), c.file) << c.path;
+  }
+}
+
+TEST(WildcardMatch, StarAndQuestionMark) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"*.exe", "Tessal.exe", true},
+      {"*.exe", "Tessal.exe.bak", false},
+      {"T?ssal.*", "Tessal.log", true},
+      {"T?ssal", "Tssal", false},
+      {"*", "", true},
+      {"a*b*c", "aXXbYYbc", true},
+      {"a*b*c", "aXXbYYb", false},
+      {"exact", "exact", true},
+      {"[a]", "a", false},
+      {"**x", "yyx", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " ~ " << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace platform

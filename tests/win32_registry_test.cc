@@ -1,0 +1,61 @@
+// GetEXEPath against the real Windows registry. The test makes its own App Paths keys under
+// names no program uses and removes them again; the toolkit itself only reads.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/Mef32.h"
+
+namespace mef32 {
+namespace {
+
+const std::string kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { name_ = "tessal-test-" + std::to_string(GetCurrentProcessId()) + ".exe"; }
+  void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kAppPaths + name_).c_str()); }
+
+  void Set(const char* value_name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kAppPaths + name_).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, value_name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  void SetText(const char* value_name, const std::string& text, DWORD type = REG_SZ) {
+    Set(value_name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+
+  std::string name_;
+};
+
+TEST_F(RegistryTest, PathValueIsRewrittenAndDefaultValueIsTheFallback) {
+  EXPECT_EQ(GetEXEPath(name_), "");
+  SetText("", "C:\\Default\\" + name_);
+  EXPECT_EQ(GetEXEPath(name_), "C:\\Default\\" + name_);
+  SetText("Path", "C:\\A;C:\\B;");
+  EXPECT_EQ(GetEXEPath(name_), "C:\\A\\C:\\B;\\" + name_);
+  SetText("Path", "%ProgramFiles%\\Foo", REG_EXPAND_SZ);
+  EXPECT_EQ(GetEXEPath(name_), "%ProgramFiles%\\Foo\\" + name_);
+  EXPECT_EQ(gGlobalSettings.CallDepth, 0);
+}
+
+TEST_F(RegistryTest, ANumberIsNoText) {
+  const DWORD number = 42;
+  Set("Path", REG_DWORD, &number, sizeof number);
+  try {
+    GetEXEPath(name_);
+    FAIL() << "no failure";
+  } catch (const Exception& failure) {
+    EXPECT_EQ(failure.ClassName(), "ERegistryException");
+    EXPECT_EQ(failure.Message(), "Invalid data type for 'Path'");
+  }
+  EXPECT_EQ(gGlobalSettings.CallDepth, 0);
+}
+
+}  // namespace
+}  // namespace mef32
