@@ -49,7 +49,7 @@ export WINEDEBUG=-all WINEPREFIX="$root/build-win64/wineprefix" WINEDLLOVERRIDES
 mkdir -p "$WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1 || true
 # One wine server for the whole run: starting one per test would cost seconds each.
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already up after wineboot
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 cmake -S . -B build-win64 -G Ninja -DTESSAL_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/x86_64-w64-mingw32.cmake >/dev/null
