@@ -24,6 +24,7 @@ ErrorCode FakeOs::WriteStdout(const char* data, size_t size) {
 }
 
 bool FakeOs::ChangeDirectory(const std::string& dir) {
+  Called("ChangeDirectory");
   if (change_directory_fails || dir.empty()) return false;
   const bool known = std::find(directories.begin(), directories.end(), dir) != directories.end();
   if (known) current_directory = dir;
@@ -31,6 +32,7 @@ bool FakeOs::ChangeDirectory(const std::string& dir) {
 }
 
 bool FakeOs::FindFirst(const std::string& pattern) {
+  Called("FindFirst");
   searches.push_back(pattern);
   for (const auto& [name, contents] : files) {
     if (WildcardMatch(pattern, name)) return true;
@@ -90,5 +92,70 @@ ErrorCode FakeOs::QueryRegistryValue(RegKey key, const std::string& name, uint32
 }
 
 void FakeOs::CloseRegistryKey(RegKey) { --open_keys; }
+
+namespace {
+// Handles of files open for writing start here, apart from those open for reading.
+constexpr FileHandle kWriting = 1 << 20;
+}  // namespace
+
+ErrorCode FakeOs::OpenForWriting(const std::string& path, bool append, FileHandle* handle) {
+  const bool is_directory =
+      std::find(directories.begin(), directories.end(), path) != directories.end();
+  if (is_directory) return kErrorAccessDenied;
+  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) {
+    return kErrorPathNotFound;
+  }
+  if (!append || files.count(path) == 0) files[path].clear();
+  written.push_back(path);
+  writing_.push_back(path);
+  ++files_open_for_writing;
+  *handle = kWriting + static_cast<FileHandle>(writing_.size()) - 1;
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::Write(FileHandle handle, const char* data, size_t size) {
+  if (write_error != kErrorNone) return write_error;
+  files[writing_.at(static_cast<size_t>(handle - kWriting))].append(data, size);
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::Close(FileHandle handle) {
+  if (handle >= kWriting) --files_open_for_writing;
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::GetLocalTime(LocalTime* time) {
+  Called("GetLocalTime");
+  if (failing_clock_readings.count(clock_readings++) != 0) return kErrorInvalidParameter;
+  *time = now;
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::OpenUdpSocket(SocketHandle* socket) {
+  if (socket_error != kErrorNone) return socket_error;
+  *socket = ++sockets_made_;
+  ++sockets_open;
+  socket_calls.push_back("socket " + std::to_string(*socket));
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::SetBroadcast(SocketHandle socket, bool on) {
+  socket_calls.push_back("broadcast " + std::to_string(socket) + (on ? " on" : " off"));
+  return broadcast_error;
+}
+
+ErrorCode FakeOs::SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
+                                size_t* sent) {
+  socket_calls.push_back("send " + std::to_string(socket));
+  if (send_error != kErrorNone) return send_error;
+  datagrams.push_back({socket, port, std::string(data, size)});
+  *sent = send_short && size > 0 ? size - 1 : size;
+  return kErrorNone;
+}
+
+void FakeOs::CloseSocket(SocketHandle socket) {
+  socket_calls.push_back("close " + std::to_string(socket));
+  --sockets_open;
+}
 
 }  // namespace platform

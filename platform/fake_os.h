@@ -1,7 +1,9 @@
 // An in-memory platform for tests: files, folders, registry, console and standard streams.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,36 @@ class FakeOs : public Os {
   std::map<std::string, std::map<std::string, RegistryValue>> registry;
   std::vector<uint32_t> opened_access;
   int open_keys = 0;
+  // Files written: OpenForWriting fails with this for the names in unwritable.
+  std::vector<std::string> unwritable;
+  ErrorCode write_error = kErrorNone;
+  int files_open_for_writing = 0;
+  // Clocks and tones.
+  uint32_t tick_count = 0;
+  LocalTime now{2022, 11, 2, 14, 8, 40, 123};
+  int clock_readings = 0;
+  std::set<int> failing_clock_readings;  // readings (0 = first) at which GetLocalTime fails
+  // Called first by the operations named "FindFirst", "ChangeDirectory", "TickCount",
+  // "GetLocalTime" and "StartSockets": a test makes a routine fail by throwing from it.
+  std::function<void(std::string_view operation)> on_call;
+  std::vector<std::string> written;  // every file opened for writing, in order
+  std::string time_separator = ":";
+  std::vector<std::pair<uint32_t, uint32_t>> tones;  // frequency, milliseconds
+  // Sockets. Nothing leaves the process: datagrams are kept here.
+  struct Datagram {
+    SocketHandle socket;
+    uint16_t port;
+    std::string payload;
+  };
+  ErrorCode start_error = kErrorNone;
+  int start_calls = 0;
+  ErrorCode socket_error = kErrorNone;
+  ErrorCode broadcast_error = kErrorNone;
+  ErrorCode send_error = kErrorNone;
+  bool send_short = false;  // the stack takes one byte less than given
+  std::vector<Datagram> datagrams;
+  std::vector<std::string> socket_calls;  // "socket 1", "broadcast 1 on", "send 1", "close 1"
+  int sockets_open = 0;
 
   // All text written to standard output.
   std::string Stdout() const;
@@ -57,16 +89,43 @@ class FakeOs : public Os {
   bool IsExistingFile(const std::string& path) override { return files.count(path) != 0; }
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override;
   ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) override;
-  void Close(FileHandle) override {}
+  ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override;
+  ErrorCode Write(FileHandle handle, const char* data, size_t size) override;
+  ErrorCode Close(FileHandle handle) override;
+  uint32_t TickCount() override {
+    Called("TickCount");
+    return tick_count;
+  }
+  ErrorCode GetLocalTime(LocalTime* time) override;
+  std::string TimeSeparator() override { return time_separator; }
+  void Beep(uint32_t frequency, uint32_t milliseconds) override {
+    tones.emplace_back(frequency, milliseconds);
+  }
+  ErrorCode StartSockets() override {
+    Called("StartSockets");
+    ++start_calls;
+    return start_error;
+  }
+  ErrorCode OpenUdpSocket(SocketHandle* socket) override;
+  ErrorCode SetBroadcast(SocketHandle socket, bool on) override;
+  ErrorCode SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
+                          size_t* sent) override;
+  void CloseSocket(SocketHandle socket) override;
   ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) override;
   ErrorCode QueryRegistryValue(RegKey key, const std::string& name, uint32_t* type, uint32_t* size,
                                std::string* data) override;
   void CloseRegistryKey(RegKey key) override;
 
  private:
+  void Called(std::string_view operation) {
+    if (on_call) on_call(operation);
+  }
+
   std::vector<std::string> open_files_;  // contents by handle - 1
   std::vector<size_t> positions_;
   std::vector<std::string> key_names_;  // by key - 1
+  std::vector<std::string> writing_;    // names of files open for writing, by handle - kWriting
+  int sockets_made_ = 0;
 };
 
 }  // namespace platform

@@ -58,6 +58,18 @@ inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 
 using FileHandle = intptr_t;
+using SocketHandle = intptr_t;
+
+// Windows Sockets error numbers; the POSIX layer maps errno onto these.
+inline constexpr ErrorCode kWsaAccess = 10013;
+inline constexpr ErrorCode kWsaInvalid = 10022;
+inline constexpr ErrorCode kWsaMessageSize = 10040;
+inline constexpr ErrorCode kWsaNetworkUnreachable = 10051;
+inline constexpr ErrorCode kWsaSystemNotReady = 10091;
+
+struct LocalTime {
+  uint16_t year, month, day, hour, minute, second, millisecond;
+};
 
 class Os {
  public:
@@ -88,7 +100,30 @@ class Os {
   virtual ErrorCode OpenForReading(const std::string& path, FileHandle* handle) = 0;
   // Reads up to size bytes; *got is 0 at the end of the file.
   virtual ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) = 0;
-  virtual void Close(FileHandle handle) = 0;
+  // Creates or truncates the file, or with append opens it at its end.
+  virtual ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) = 0;
+  virtual ErrorCode Write(FileHandle handle, const char* data, size_t size) = 0;
+  virtual ErrorCode Close(FileHandle handle) = 0;
+
+  // Clocks and tones.
+  // Milliseconds since the system started, wrapping at 2^32.
+  virtual uint32_t TickCount() = 0;
+  virtual ErrorCode GetLocalTime(LocalTime* time) = 0;
+  // The time separator of the user's regional settings.
+  virtual std::string TimeSeparator() = 0;
+  // Plays a tone to its end.
+  virtual void Beep(uint32_t frequency, uint32_t milliseconds) = 0;
+
+  // IPv4 UDP. Error numbers are Windows Sockets numbers.
+  // Starts the sockets library; done once, before any socket exists.
+  virtual ErrorCode StartSockets() = 0;
+  virtual ErrorCode OpenUdpSocket(SocketHandle* socket) = 0;
+  virtual ErrorCode SetBroadcast(SocketHandle socket, bool on) = 0;
+  // Sends one datagram to 255.255.255.255 at the port; *sent is the count the stack took.
+  virtual ErrorCode SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
+                                  size_t* sent) = 0;
+  // Ends sending, then releases the socket; results are of no interest.
+  virtual void CloseSocket(SocketHandle socket) = 0;
 
   // Registry.
   virtual ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) = 0;

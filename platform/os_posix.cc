@@ -1,10 +1,14 @@
 // The POSIX stand-ins for the Windows operations.
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,6 +64,64 @@ ErrorCode WindowsErrorFromErrno(int error) {
       return kErrorCantResolveFilename;
     case ENOTSUP:
       return kErrorNotSupported;
+    default:
+      return static_cast<ErrorCode>(error);
+  }
+}
+
+ErrorCode WsaErrorFromErrno(int error) {
+  switch (error) {
+    case EINTR:
+      return 10004;
+    case EBADF:
+      return 10009;
+    case EACCES:
+    case EPERM:
+      return kWsaAccess;
+    case EFAULT:
+      return 10014;
+    case EINVAL:
+      return kWsaInvalid;
+    case EMFILE:
+    case ENFILE:
+      return 10024;
+    case EAGAIN:
+      return 10035;
+    case ENOTSOCK:
+      return 10038;
+    case EDESTADDRREQ:
+      return 10039;
+    case EMSGSIZE:
+      return kWsaMessageSize;
+    case EPROTOTYPE:
+      return 10041;
+    case ENOPROTOOPT:
+      return 10042;
+    case EPROTONOSUPPORT:
+      return 10043;
+    case EOPNOTSUPP:
+      return 10045;
+    case EAFNOSUPPORT:
+      return 10047;
+    case EADDRINUSE:
+      return 10048;
+    case EADDRNOTAVAIL:
+      return 10049;
+    case ENETDOWN:
+      return 10050;
+    case ENETUNREACH:
+      return kWsaNetworkUnreachable;
+    case ENOBUFS:
+    case ENOMEM:
+      return 10055;
+    case ENOTCONN:
+      return 10057;
+    case ECONNREFUSED:
+      return 10061;
+    case EHOSTDOWN:
+      return 10064;
+    case EHOSTUNREACH:
+      return 10065;
     default:
       return static_cast<ErrorCode>(error);
   }
@@ -200,7 +262,93 @@ class PosixOs final : public Os {
     return kErrorNone;
   }
 
-  void Close(FileHandle handle) override { close(static_cast<int>(handle)); }
+  ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    int fd;
+    do {
+      fd = open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return WindowsErrorFromErrno(errno);
+    *handle = fd;
+    return kErrorNone;
+  }
+
+  ErrorCode Write(FileHandle handle, const char* data, size_t size) override {
+    return WriteAll(static_cast<int>(handle), data, size);
+  }
+
+  ErrorCode Close(FileHandle handle) override {
+    return close(static_cast<int>(handle)) == 0 ? kErrorNone : WindowsErrorFromErrno(errno);
+  }
+
+  uint32_t TickCount() override {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
+    return static_cast<uint32_t>(ms);
+  }
+
+  ErrorCode GetLocalTime(LocalTime* time) override {
+    timespec now{};
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0) return WindowsErrorFromErrno(errno);
+    tm local{};
+    if (localtime_r(&now.tv_sec, &local) == nullptr) return WindowsErrorFromErrno(errno);
+    *time = {static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint16_t>(local.tm_mon + 1),
+             static_cast<uint16_t>(local.tm_mday),        static_cast<uint16_t>(local.tm_hour),
+             static_cast<uint16_t>(local.tm_min),         static_cast<uint16_t>(local.tm_sec),
+             static_cast<uint16_t>(now.tv_nsec / 1000000)};
+    return kErrorNone;
+  }
+
+  std::string TimeSeparator() override { return ":"; }
+
+  // No tone device: the tone's time passes in silence.
+  void Beep(uint32_t, uint32_t milliseconds) override {
+    timespec wait{static_cast<time_t>(milliseconds / 1000),
+                  static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+  }
+
+  // BSD sockets need no start.
+  ErrorCode StartSockets() override { return kErrorNone; }
+
+  ErrorCode OpenUdpSocket(SocketHandle* socket_handle) override {
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return WsaErrorFromErrno(errno);
+    *socket_handle = fd;
+    return kErrorNone;
+  }
+
+  ErrorCode SetBroadcast(SocketHandle socket_handle, bool on) override {
+    const int value = on ? -1 : 0;
+    return setsockopt(static_cast<int>(socket_handle), SOL_SOCKET, SO_BROADCAST, &value,
+                      sizeof value) == 0
+               ? kErrorNone
+               : WsaErrorFromErrno(errno);
+  }
+
+  ErrorCode SendBroadcast(SocketHandle socket_handle, const char* data, size_t size, uint16_t port,
+                          size_t* sent) override {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    ssize_t n;
+    do {
+      n = sendto(static_cast<int>(socket_handle), data, size, 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return WsaErrorFromErrno(errno);
+    *sent = static_cast<size_t>(n);
+    return kErrorNone;
+  }
+
+  void CloseSocket(SocketHandle socket_handle) override {
+    shutdown(static_cast<int>(socket_handle), SHUT_WR);
+    close(static_cast<int>(socket_handle));
+  }
 
   // There is no registry here: every key reads as missing.
   ErrorCode OpenRegistryKey(const std::string&, uint32_t, RegKey*) override {

@@ -1,8 +1,17 @@
 // The Win32 operations.
+
+// winsock2.h before windows.h, for the socket types only: the library itself is loaded when
+// first needed.
+// clang-format off
+#include <winsock2.h>
+// clang-format on
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
+
+#include <cstdlib>
 
 #include "platform/os.h"
 #include "platform/rules.h"
@@ -12,6 +21,29 @@ namespace {
 
 // ReadFile and WriteFile take 32-bit counts.
 constexpr size_t kMaxTransfer = 1u << 30;
+
+// The Windows Sockets functions, from WS2_32.DLL once it is loaded.
+struct tWinsock {
+  HMODULE module = nullptr;
+  int(WSAAPI* startup)(WORD, LPWSADATA) = nullptr;
+  int(WSAAPI* cleanup)() = nullptr;
+  int(WSAAPI* last_error)() = nullptr;
+  SOCKET(WSAAPI* socket)(int, int, int) = nullptr;
+  int(WSAAPI* setsockopt)(SOCKET, int, int, const char*, int) = nullptr;
+  u_short(WSAAPI* htons)(u_short) = nullptr;
+  int(WSAAPI* sendto)(SOCKET, const char*, int, int, const sockaddr*, int) = nullptr;
+  int(WSAAPI* shutdown)(SOCKET, int) = nullptr;
+  int(WSAAPI* closesocket)(SOCKET) = nullptr;
+};
+tWinsock g_winsock;
+
+template <typename F>
+bool Bind(F& function, const char* name) {
+  function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(g_winsock.module, name)));
+  return function != nullptr;
+}
+
+void CleanupSockets() { g_winsock.cleanup(); }
 
 class Win32Os final : public Os {
  public:
@@ -85,7 +117,93 @@ class Win32Os final : public Os {
     return kErrorNone;
   }
 
-  void Close(FileHandle handle) override { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
+  ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
+    const HANDLE file = CreateFileA(
+        path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    *handle = reinterpret_cast<FileHandle>(file);
+    return kErrorNone;
+  }
+
+  ErrorCode Write(FileHandle handle, const char* data, size_t size) override {
+    return WriteAll(reinterpret_cast<HANDLE>(handle), data, size);
+  }
+
+  ErrorCode Close(FileHandle handle) override {
+    return CloseHandle(reinterpret_cast<HANDLE>(handle)) ? kErrorNone : GetLastError();
+  }
+
+  uint32_t TickCount() override { return GetTickCount(); }
+
+  ErrorCode GetLocalTime(LocalTime* time) override {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    *time = {now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+             now.wMinute, now.wSecond, now.wMilliseconds};
+    return kErrorNone;
+  }
+
+  std::string TimeSeparator() override {
+    char separator[8] = {};
+    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, sizeof separator);
+    return n > 1 ? std::string(separator, static_cast<size_t>(n - 1)) : std::string(":");
+  }
+
+  void Beep(uint32_t frequency, uint32_t milliseconds) override { ::Beep(frequency, milliseconds); }
+
+  ErrorCode StartSockets() override {
+    if (g_winsock.module == nullptr) {
+      g_winsock.module = LoadLibraryA("ws2_32.dll");
+      if (g_winsock.module == nullptr) return GetLastError();
+    }
+    if (!(Bind(g_winsock.startup, "WSAStartup") && Bind(g_winsock.cleanup, "WSACleanup") &&
+          Bind(g_winsock.last_error, "WSAGetLastError") && Bind(g_winsock.socket, "socket") &&
+          Bind(g_winsock.setsockopt, "setsockopt") && Bind(g_winsock.htons, "htons") &&
+          Bind(g_winsock.sendto, "sendto") && Bind(g_winsock.shutdown, "shutdown") &&
+          Bind(g_winsock.closesocket, "closesocket"))) {
+      return GetLastError();
+    }
+    WSADATA data;
+    const int result = g_winsock.startup(MAKEWORD(2, 2), &data);
+    if (result != 0) return static_cast<ErrorCode>(result);
+    std::atexit(CleanupSockets);
+    return kErrorNone;
+  }
+
+  ErrorCode OpenUdpSocket(SocketHandle* socket_handle) override {
+    const SOCKET s = g_winsock.socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET) return static_cast<ErrorCode>(g_winsock.last_error());
+    *socket_handle = static_cast<SocketHandle>(s);
+    return kErrorNone;
+  }
+
+  ErrorCode SetBroadcast(SocketHandle socket_handle, bool on) override {
+    const int value = on ? -1 : 0;
+    if (g_winsock.setsockopt(static_cast<SOCKET>(socket_handle), SOL_SOCKET, SO_BROADCAST,
+                             reinterpret_cast<const char*>(&value), sizeof value) != 0) {
+      return static_cast<ErrorCode>(g_winsock.last_error());
+    }
+    return kErrorNone;
+  }
+
+  ErrorCode SendBroadcast(SocketHandle socket_handle, const char* data, size_t size, uint16_t port,
+                          size_t* sent) override {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = g_winsock.htons(port);
+    to.sin_addr.s_addr = INADDR_BROADCAST;
+    const int n = g_winsock.sendto(static_cast<SOCKET>(socket_handle), data, static_cast<int>(size),
+                                   0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    if (n == SOCKET_ERROR) return static_cast<ErrorCode>(g_winsock.last_error());
+    *sent = static_cast<size_t>(n);
+    return kErrorNone;
+  }
+
+  void CloseSocket(SocketHandle socket_handle) override {
+    g_winsock.shutdown(static_cast<SOCKET>(socket_handle), SD_SEND);
+    g_winsock.closesocket(static_cast<SOCKET>(socket_handle));
+  }
 
   ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) override {
     HKEY opened = nullptr;

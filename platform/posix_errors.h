@@ -6,5 +6,6 @@
 namespace platform {
 
 ErrorCode WindowsErrorFromErrno(int error);
+ErrorCode WsaErrorFromErrno(int error);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/fake_os.h"
 #include "toolkit/Mef32.h"
+#include "toolkit/capture.h"
 
 namespace mef32 {
 namespace {
@@ -14,6 +15,7 @@ class LocationTest : public ::testing::Test {
   void SetUp() override {
     platform::SetForTesting(&os_);
     gGlobalSettings = tGlobalSettings();
+    detail::ForgetSocketsStarted();
     os_.directories = {"C:\\Tools\\", "C:\\Tools\\logs\\", "D:\\App\\"};
     os_.files["C:\\Tools\\Tessal.exe"] = "";
     os_.files["C:\\Tools\\.hidden"] = "";
@@ -124,13 +126,17 @@ TEST_F(LocationTest, UnreadableRegistryValuesAreRegistryFailures) {
   };
   for (const Case& c : cases) {
     Register("foo.exe", c.values);
-    try {
-      GetEXEPath("foo.exe");
-      ADD_FAILURE() << "no failure for " << c.message;
-    } catch (const Exception& failure) {
-      EXPECT_EQ(failure.ClassName(), "ERegistryException");
-      EXPECT_EQ(failure.Message(), c.message);
-    }
+    os_.written.clear();
+    EXPECT_EQ(GetEXEPath("foo.exe"), "") << c.message;
+    // One report of the failure, and the key closed all the same.
+    ASSERT_EQ(os_.written.size(), 1u) << c.message;
+    const std::string& xml = os_.files[os_.written[0]];
+    EXPECT_NE(xml.find("<Function>mef32.GetEXEPath</Function>\r\n"), std::string::npos);
+    EXPECT_NE(xml.find("<Trace>100</Trace>\r\n"), std::string::npos);
+    EXPECT_NE(xml.find("<ClassName>ERegistryException</ClassName>\r\n"), std::string::npos);
+    EXPECT_NE(xml.find("<e.Message>" + std::string(c.message) + "</e.Message>\r\n"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<Count>0</Count>\r\n"), std::string::npos);
     EXPECT_EQ(os_.open_keys, 0) << c.message;
     EXPECT_EQ(gGlobalSettings.CallDepth, 0) << c.message;
   }

@@ -3,8 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "platform/os.h"
+#include "support/local_only_os.h"
+#include "toolkit/Mef32.h"
 
 namespace platform {
 namespace {
@@ -82,6 +86,51 @@ TEST_F(RealOsTest, ChangeDirectory) {
   EXPECT_FALSE(Real().ChangeDirectory((dir_ / "missing").string()));
   EXPECT_FALSE(Real().ChangeDirectory(""));
   fs::current_path(before);
+}
+
+TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_);
+  LocalOnlyOs os;  // real files and clocks; the notice goes nowhere
+  SetForTesting(&os);
+  mef32::gGlobalSettings = mef32::tGlobalSettings();
+  mef32::gGlobalSettings.SelfName = "AuditView";
+  mef32::gGlobalSettings.Version = "2.4.1.7";
+  mef32::gGlobalSettings.HostName = "WS042";
+  mef32::tExceptionRec record;
+  record.Function = "mef32.GetEXEPath";
+  record.ClassName = "ERangeError";
+  record.Message = "Range check error";
+  record.Trace = 100;
+  record.bBeep = true;
+  std::string saved;
+  mef32::SaveExceptionRecAsXML(record, saved);
+  SetForTesting(nullptr);
+  mef32::gGlobalSettings = mef32::tGlobalSettings();
+
+  EXPECT_TRUE(std::regex_match(
+      saved,
+      std::regex(
+          "E!AuditView-20[0-9]{2}[01][0-9][0-3][0-9][0-2][0-9][0-5][0-9][0-5][0-9][0-9]{3}\\.xml")))
+      << saved;
+  std::ifstream in(saved, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  in.close();
+  fs::current_path(before);
+  const std::regex expected(
+      "<xml>\r\n<Exception>\r\n"
+      "<DateTime>20[0-9]{2}-[01][0-9]-[0-3][0-9] "
+      "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3}</DateTime>\r\n"
+      "<MachineUpTime>[0-7]w[0-6]d[0-2][0-9]h[0-5][0-9]m[0-5][0-9]s</MachineUpTime>\r\n"
+      "<SelfName>AuditView</SelfName>\r\n<Version>2\\.4\\.1\\.7</Version>\r\n"
+      "<Function>mef32\\.GetEXEPath</Function>\r\n<CallingFunction></CallingFunction>\r\n"
+      "<Trace>100</Trace>\r\n<HostName>WS042</HostName>\r\n<ClassName>ERangeError</ClassName>\r\n"
+      "<e\\.Message>Range check error</e\\.Message>\r\n<SQL></SQL>\r\n<Notes></Notes>\r\n"
+      "<Count>0</Count>\r\n</Exception>\r\n</xml>\r\n");
+  EXPECT_TRUE(std::regex_match(text.str(), expected)) << text.str();
+  ASSERT_EQ(os.datagrams.size(), 1u);
+  EXPECT_NE(os.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
 }
 
 TEST(RealOs, KnowsItsOwnExecutable) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/local_only_os.h"
 #include "toolkit/Mef32.h"
 
 namespace mef32 {
@@ -14,8 +15,15 @@ const std::string kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override { name_ = "tessal-test-" + std::to_string(GetCurrentProcessId()) + ".exe"; }
-  void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kAppPaths + name_).c_str()); }
+  void SetUp() override {
+    name_ = "tessal-test-" + std::to_string(GetCurrentProcessId()) + ".exe";
+    platform::SetForTesting(&os_);  // a report must not reach the network
+  }
+  void TearDown() override {
+    platform::SetForTesting(nullptr);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kAppPaths + name_).c_str());
+    for (const std::string& file : os_.written) DeleteFileA(file.c_str());
+  }
 
   void Set(const char* value_name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
@@ -31,6 +39,7 @@ class RegistryTest : public ::testing::Test {
   }
 
   std::string name_;
+  platform::LocalOnlyOs os_;
 };
 
 TEST_F(RegistryTest, PathValueIsRewrittenAndDefaultValueIsTheFallback) {
@@ -44,17 +53,26 @@ TEST_F(RegistryTest, PathValueIsRewrittenAndDefaultValueIsTheFallback) {
   EXPECT_EQ(gGlobalSettings.CallDepth, 0);
 }
 
-TEST_F(RegistryTest, ANumberIsNoText) {
+TEST_F(RegistryTest, ANumberIsNoTextAndIsReported) {
   const DWORD number = 42;
   Set("Path", REG_DWORD, &number, sizeof number);
-  try {
-    GetEXEPath(name_);
-    FAIL() << "no failure";
-  } catch (const Exception& failure) {
-    EXPECT_EQ(failure.ClassName(), "ERegistryException");
-    EXPECT_EQ(failure.Message(), "Invalid data type for 'Path'");
-  }
+  EXPECT_EQ(GetEXEPath(name_), "");
   EXPECT_EQ(gGlobalSettings.CallDepth, 0);
+  ASSERT_EQ(os_.written.size(), 1u);
+  char text[4096] = {};
+  const HANDLE file = CreateFileA(os_.written[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << os_.written[0];
+  DWORD got = 0;
+  ReadFile(file, text, sizeof text - 1, &got, nullptr);
+  CloseHandle(file);
+  const std::string xml(text, got);
+  EXPECT_NE(xml.find("<Function>mef32.GetEXEPath</Function>\r\n"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<ClassName>ERegistryException</ClassName>\r\n"
+                     "<e.Message>Invalid data type for 'Path'</e.Message>\r\n"),
+            std::string::npos)
+      << xml;
+  EXPECT_EQ(os_.datagrams.size(), 1u);
 }
 
 }  // namespace

@@ -28,6 +28,18 @@ class ERegistryException : public Exception {
       : Exception("ERegistryException", message) {}
 };
 
+// A failing operating-system call.
+class EOSError : public Exception {
+ public:
+  explicit EOSError(platform::ErrorCode code)
+      : Exception("EOSError", "System Error.  Code: " + std::to_string(code) + ".") {}
+};
+
+class ESocketError : public Exception {
+ public:
+  explicit ESocketError(const std::string& message) : Exception("ESocketError", message) {}
+};
+
 struct tLog {
   std::string Name;
   std::string FileName;
@@ -92,6 +104,19 @@ struct tExceptionRec {
   int32_t Count = 0;
 };
 
+struct tMachineUpTime {
+  std::string Text;
+  int64_t TickCount = 0;
+  double TotalDays = 0;
+};
+
+struct tSyslogRec {
+  int32_t ID = 0;
+  std::string Msg;
+  std::string FunctionName;
+  uint32_t Reserved = 0;
+};
+
 extern tGlobalSettings gGlobalSettings;
 extern tDebugRec gDebugRec;
 
@@ -101,6 +126,30 @@ bool FileExists(const std::string& name);
 std::string GetEXEPath(const std::string& name);
 // Makes the executable's folder the current directory and remembers it in gGlobalSettings.Path.
 std::string SetPathToEXEPath();
+
+// Writes the exception file of a fault, beeps when asked, and posts the syslog notice. A report
+// started while kMaxReportsUnderWay reports are already under way is dropped, so that a fault
+// that recurs in the report itself ends.
+inline constexpr int kMaxReportsUnderWay = 2;
+void SaveExceptionRecAsXML(tExceptionRec ExceptionRec, std::string& SavedFileName);
+// 0 written, -1 nothing to write, -5 the file could not be written.
+int32_t WriteTextToFile(const std::string& Text, const std::string& File, bool bAppend);
+tMachineUpTime MachineUpTime();
+std::string BooleanTStr(bool Value, const std::string& TrueText, const std::string& FalseText);
+
+// Numbers the notice and broadcasts it as a syslog line to port 514.
+void PostSyslogMsg(tSyslogRec SyslogRec);
+// Broadcasts Text in one UDP datagram to 255.255.255.255: 0 sent (or Port not positive), -1 the
+// send failed, -2 a captured failure.
+int32_t PostUDPMessage(const std::string& Text, int32_t Port);
+
+// The pure pieces of the above.
+tMachineUpTime MachineUpTimeFromTicks(uint32_t ticks);
+// Element text with "&", "<" and ">" escaped.
+std::string XmlText(std::string_view value);
+int16_t NextSyslogSequence(int16_t sequence);
+std::string SyslogLine(int32_t id, std::string_view msg, std::string_view self_name,
+                       std::string_view host_name, int16_t sequence);
 
 // The directory part of a module file name: up to its last separator, without a leading "\\?\".
 std::string CutToDirectory(std::string_view file_name, platform::PathStyle style);

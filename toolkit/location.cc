@@ -3,6 +3,7 @@
 
 #include "platform/rules.h"
 #include "toolkit/Mef32.h"
+#include "toolkit/capture.h"
 
 namespace mef32 {
 
@@ -15,14 +16,6 @@ constexpr std::string_view kCompanionName = "vrel.exe";
 constexpr const char* kCompanionPath = "C:\\Program Files (x86)\\Tavoren\\Vrel\\Vrel.exe";
 constexpr std::string_view kAppPathsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-
-// Counts one toolkit routine under way for as long as it runs, whichever way it leaves.
-struct tCallDepthHold {
-  tCallDepthHold() { ++gGlobalSettings.CallDepth; }
-  ~tCallDepthHold() { --gGlobalSettings.CallDepth; }
-  tCallDepthHold(const tCallDepthHold&) = delete;
-  tCallDepthHold& operator=(const tCallDepthHold&) = delete;
-};
 
 std::string AsciiLower(std::string_view text) {
   std::string lowered(text);
@@ -102,29 +95,36 @@ std::string RewriteAppPath(std::string_view value, std::string_view name) {
 }
 
 bool FileExists(const std::string& name) {
-  tCallDepthHold depth;
   tLogRec log;
-  log.TracePoint = 100;
-  return platform::Current().FindFirst(gGlobalSettings.Path + name);
+  return detail::Guarded("mef32.FileExists", true, log, false, [&] {
+    log.TracePoint = 100;
+    return platform::Current().FindFirst(gGlobalSettings.Path + name);
+  });
 }
 
 std::string GetEXEPath(const std::string& name) {
-  tCallDepthHold depth;
   tLogRec log;
-  log.TracePoint = 100;
-  platform::Os& os = platform::Current();
-  if (name.empty()) return CutToDirectory(os.ModuleFileName(), os.Style());
-  if (AsciiLower(name) == kCompanionName) return os.FindFirst(kCompanionPath) ? kCompanionPath : "";
-  return RegisteredAppPath(os, name);
+  return detail::Guarded("mef32.GetEXEPath", true, log, std::string(), [&]() -> std::string {
+    log.TracePoint = 100;
+    platform::Os& os = platform::Current();
+    if (name.empty()) return CutToDirectory(os.ModuleFileName(), os.Style());
+    if (AsciiLower(name) == kCompanionName) {
+      return os.FindFirst(kCompanionPath) ? kCompanionPath : "";
+    }
+    return RegisteredAppPath(os, name);
+  });
 }
 
 std::string SetPathToEXEPath() {
-  platform::Os& os = platform::Current();
-  const std::string exe_path = GetEXEPath("");
-  std::string dir = exe_path.substr(0, platform::DirectoryLength(exe_path, os.Style()));
-  if (!os.ChangeDirectory(dir)) return "Error - " + dir;
-  gGlobalSettings.Path = dir;
-  return dir;
+  tLogRec log;  // no trace points: a report carries 0
+  return detail::Guarded("mef32.SetPathToEXEPath", false, log, std::string(), [] {
+    platform::Os& os = platform::Current();
+    const std::string exe_path = GetEXEPath("");
+    std::string dir = exe_path.substr(0, platform::DirectoryLength(exe_path, os.Style()));
+    if (!os.ChangeDirectory(dir)) return "Error - " + dir;
+    gGlobalSettings.Path = dir;
+    return dir;
+  });
 }
 
 }  // namespace mef32
