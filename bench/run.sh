@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Times whole runs of Tessal on a generated log against the cost of just moving its bytes.
+#   bench/run.sh [SIZE_MB] [RUNS]     defaults: 200 MB, 5 runs; medians are reported
+#   bench/run.sh --smoke              a few MB, once: that the benchmark itself still works
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+size=${1:-200} runs=${2:-5} smoke=0
+if [[ ${1:-} == --smoke ]]; then size=4 runs=1 smoke=1; fi
+
+if ! command -v /usr/bin/time >/dev/null || [[ ! -e /usr/lib/x86_64-linux-gnu/cmake/benchmark ]]; then
+  apt-get update || true
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends time libbenchmark-dev
+fi
+build=$root/build-bench
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSAL_TESTS=OFF -DTESSAL_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+tessal=$build/Tessal
+
+work=${TMPDIR:-/tmp}/tessal-bench
+mkdir -p "$work"
+log=$work/log-$size.log out=$work/out-$size.txt
+"$build/genlog" "$size" >"$log"
+"$tessal" "$log" >"$out"
+
+# Median wall time of a command, in milliseconds.
+median_ms() {
+  local times=()
+  for ((i = 0; i < runs; i++)); do
+    local start=$EPOCHREALTIME
+    "$@"
+    local end=$EPOCHREALTIME
+    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+floor_run() { cat "$log" "$out" >/dev/null; }
+plain_null() { "$tessal" "$log" >/dev/null; }
+plain_file() { "$tessal" "$log" >"$work/file-out.txt"; }
+filter_1pct() { "$tessal" "$log" PC-0042 >/dev/null; }
+exclusion() { "$tessal" "$log" /e:30,32 >/dev/null; }
+
+floor_run  # warm the page cache
+floor=$(median_ms floor_run)
+printf 'log %s MB, %s lines in, %s bytes out, output md5 %s\n' "$size" "$(wc -l <"$log")" \
+  "$(wc -c <"$out")" "$(md5sum <"$out" | cut -d' ' -f1)"
+printf '%-34s %10s %8s\n' case "ms" "x floor"
+printf '%-34s %10s %8s\n' "floor: cat log and output" "$floor" "1.00"
+for case in plain_null plain_file filter_1pct exclusion; do
+  ms=$(median_ms $case)
+  printf '%-34s %10s %8s\n' "$case" "$ms" "$(awk -v a="$ms" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')"
+done
+rm -f "$work/file-out.txt"
+
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; }
+printf 'peak resident memory, %s MB log: %s KiB\n' "$size" "$(peak "$tessal" "$log")"
+line_mb=$((smoke ? 4 : 64))
+{ printf '11,'; head -c $((line_mb * 1024 * 1024)) /dev/zero | tr '\0' x; printf ',x\r\n'; } >"$work/line.log"
+printf 'peak resident memory, one line of %s MiB: %s KiB\n' "$line_mb" "$(peak "$tessal" "$work/line.log")"
+rm -f "$work/line.log"
+
+if ((smoke)); then
+  "$build/micro_bench" --benchmark_min_time=0.01 --benchmark_counters_tabular=true
+  rm -rf "$work"
+else
+  "$build/micro_bench" --benchmark_counters_tabular=true
+fi
