@@ -48,7 +48,7 @@ void ReportLog() {
   const platform::ErrorCode error = os.OpenForReading(LogFile, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
   // The log stays open until the process ends.
-  ReadLines(os, file, [](std::string_view line) { ReportLine(line); });
+  ReadLines(os, file, [](std::string_view line) { ReportPaddedLine(line); });
 }
 
 int RunTessal(const std::vector<std::string>& arguments) {

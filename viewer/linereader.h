@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "platform/os.h"
@@ -12,36 +11,65 @@
 
 namespace tessal {
 
-inline constexpr size_t kReadBlock = 1 << 20;
+inline constexpr size_t kReadBlock = 256 * 1024;  // stays in the cache while it is worked on
 inline constexpr char kCtrlZ = 26;
+// Every line handed on is followed by at least this many readable bytes, so that the report can
+// copy its pieces in whole chunks.
+inline constexpr size_t kLineSlack = 64;
+
+// A growable byte buffer that always keeps kLineSlack bytes of room after its contents.
+struct tPaddedBuffer {
+  std::unique_ptr<char[]> data{new char[kLineSlack]};
+  size_t size = 0;
+  size_t capacity = 0;
+
+  void Clear() { size = 0; }
+  void Append(const char* from, size_t count) {
+    if (size + count > capacity) {
+      size_t grown = capacity < 256 ? 256 : capacity;
+      while (grown < size + count) grown += grown / 2;  // a 64 MB line may cost 1.5 times
+      std::unique_ptr<char[]> bigger(new char[grown + kLineSlack]);
+      std::memcpy(bigger.get(), data.get(), size);
+      data = std::move(bigger);
+      capacity = grown;
+    }
+    std::memcpy(data.get() + size, from, count);
+    size += count;
+  }
+  std::string_view View() const { return {data.get(), size}; }
+};
 
 namespace detail {
 
 // Hands on a line without its CRs, using scratch only when a CR stands inside it.
 template <typename OnLine>
-void EmitLine(std::string_view line, std::string& scratch, OnLine& on_line) {
+void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  const void* cr = std::memchr(line.data(), '\r', line.size());
+  const char* cr = static_cast<const char*>(std::memchr(line.data(), '\r', line.size()));
   if (cr == nullptr) {
     on_line(line);
     return;
   }
-  scratch.clear();
-  for (char c : line) {
-    if (c != '\r') scratch.push_back(c);
+  scratch.Clear();
+  const char* const end = line.data() + line.size();
+  for (const char* from = line.data(); from < end;) {
+    const char* next = static_cast<const char*>(std::memchr(from, '\r', end - from));
+    if (next == nullptr) next = end;
+    scratch.Append(from, static_cast<size_t>(next - from));
+    from = next + 1;
   }
-  on_line(std::string_view(scratch));
+  on_line(scratch.View());
 }
 
 }  // namespace detail
 
 // Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
-// EInOutError. The view is valid only during the call.
+// EInOutError. The view is valid only during the call, and kLineSlack bytes after it can be read.
 template <typename OnLine>
 void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line) {
-  std::unique_ptr<char[]> block(new char[kReadBlock]);
-  std::string carry;  // the start of a line that runs on past a block
-  std::string scratch;
+  std::unique_ptr<char[]> block(new char[kReadBlock + kLineSlack]);
+  tPaddedBuffer carry;  // the start of a line that runs on past a block
+  tPaddedBuffer scratch;
   bool more = true;
   while (more) {
     size_t got = 0;
@@ -57,20 +85,20 @@ void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line) {
     while (p < end) {
       const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       if (lf == nullptr) {
-        carry.append(p, end);
+        carry.Append(p, static_cast<size_t>(end - p));
         break;
       }
-      if (carry.empty()) {
+      if (carry.size == 0) {
         detail::EmitLine(std::string_view(p, static_cast<size_t>(lf - p)), scratch, on_line);
       } else {
-        carry.append(p, lf);
-        detail::EmitLine(carry, scratch, on_line);
-        carry.clear();
+        carry.Append(p, static_cast<size_t>(lf - p));
+        detail::EmitLine(carry.View(), scratch, on_line);
+        carry.Clear();
       }
       p = lf + 1;
     }
   }
-  if (!carry.empty()) detail::EmitLine(carry, scratch, on_line);
+  if (carry.size != 0) detail::EmitLine(carry.View(), scratch, on_line);
 }
 
 }  // namespace tessal

@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kCapacity = 256 * 1024;
 
 struct tOutBuffer {
-  std::unique_ptr<char[]> data{new char[kCapacity]};
+  std::unique_ptr<char[]> data{new char[kCapacity + kOutScribble]};
   size_t used = 0;
   bool console = false;
 };
@@ -59,6 +59,20 @@ void OutAttribute(uint16_t attribute) {
   OutFlush();
   platform::Current().SetTextAttribute(attribute);
 }
+
+char* OutReserve(size_t size) {
+  tOutBuffer& out = Buffer();
+  if (size > kCapacity) return nullptr;
+  if (size > kCapacity - out.used) OutFlush();
+  return out.data.get() + out.used;
+}
+
+void OutCommit(char* end) {
+  tOutBuffer& out = Buffer();
+  out.used = static_cast<size_t>(end - out.data.get());
+}
+
+bool OutIsConsole() { return Buffer().console; }
 
 void OutFlush() {
   tOutBuffer& out = Buffer();

@@ -17,6 +17,13 @@ inline void OutLine(std::string_view text) {
 }
 // Colours the console text that follows; nothing happens when output is not a console.
 void OutAttribute(uint16_t attribute);
+// Direct building of output in the buffer, for output that is not a console: room for size bytes
+// and 64 more that may be scribbled on, or nullptr when size is more than the buffer can take.
+// OutCommit takes the end of what was built.
+inline constexpr size_t kOutScribble = 64;
+char* OutReserve(size_t size);
+void OutCommit(char* end);
+bool OutIsConsole();
 // Writes out what is buffered; a failure raises EInOutError.
 void OutFlush();
 // Drops what is buffered without writing it.

@@ -2,7 +2,12 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/os.h"
+#include "viewer/linereader.h"
 #include "viewer/output.h"
 
 namespace tessal {
@@ -35,39 +40,69 @@ constexpr std::string_view kLabels[kAuditFieldCount] = {
     "RelayAgentInformation: ",
 };
 
-std::string_view EventText(int32_t id) {
+// Constant pieces stored with room behind them, copied in whole chunks.
+struct tPadded {
+  char text[64];
+  size_t size;
+};
+
+constexpr tPadded Pad(std::string_view a, std::string_view b = {}) {
+  tPadded padded{};
+  for (char c : a) padded.text[padded.size++] = c;
+  for (char c : b) padded.text[padded.size++] = c;
+  return padded;
+}
+
+// Readable bytes for the empty fields to point at.
+alignas(64) const char kNothing[kLineSlack] = {};
+
+// The event and quarantine texts.
+constexpr tPadded kLeased = Pad(" - A new IP address was leased to a client.");
+constexpr tPadded kRenewed = Pad(" - A lease was renewed by a client.");
+constexpr tPadded kReleased = Pad(" - A lease was released by a client.");
+constexpr tPadded kDenied = Pad(" - A lease was A lease was denied.");
+constexpr tPadded kCleanup = Pad(" -  IP address cleanup operation has began.");
+constexpr tPadded kDnsRequest = Pad(" - DNS update request to the named DNS server.");
+constexpr tPadded kDnsFailed = Pad(" - DNS update failed.");
+constexpr tPadded kDnsDone = Pad(" - DNS update successful.");
+constexpr tPadded kUnknownEvent = Pad(" - Unkonwn Event.");
+constexpr tPadded kUnknownQuarantine = Pad(" - Unkonwn.");
+constexpr tPadded kNoQuarantine = Pad(" - No Quarantine.");
+constexpr tPadded kNoQuarantineInformation = Pad(" - No Quarantine Information ProbationTime.");
+
+const tPadded& EventText(int32_t id) {
   switch (id) {
     case 10:
-      return " - A new IP address was leased to a client.";
+      return kLeased;
     case 11:
-      return " - A lease was renewed by a client.";
+      return kRenewed;
     case 12:
-      return " - A lease was released by a client.";
+      return kReleased;
     case 15:
-      return " - A lease was A lease was denied.";
+      return kDenied;
     case 24:
-      return " -  IP address cleanup operation has began.";
+      return kCleanup;
     case 30:
-      return " - DNS update request to the named DNS server.";
+      return kDnsRequest;
     case 31:
-      return " - DNS update failed.";
+      return kDnsFailed;
     case 32:
-      return " - DNS update successful.";
+      return kDnsDone;
     default:
-      return " - Unkonwn Event.";
+      return kUnknownEvent;
   }
 }
 
-std::string_view QuarantineText(std::string_view qr_result) {
+const tPadded& QuarantineText(std::string_view qr_result) {
   int32_t code = 0;
-  if (!ParseInteger(qr_result, &code)) return " - Unkonwn.";
+  if (!ParseInteger(qr_result, &code)) return kUnknownQuarantine;
   switch (code) {
     case 0:
-      return " - No Quarantine.";
+      return kNoQuarantine;
     case 6:
-      return " - No Quarantine Information ProbationTime.";
+      return kNoQuarantineInformation;
     default:
-      return " - Unkonwn.";
+      return kUnknownQuarantine;
   }
 }
 
@@ -101,16 +136,52 @@ void AsciiUpperInPlace(std::string& text) {
   }
 }
 
+namespace {
+
+// Fills every text of the record. With kPadded, bytes past the end of the line may be read.
+template <bool kPadded>
+void SplitInto(std::string_view line, AuditRecord& record) {
+  const char* const p = line.data();
+  const size_t n = line.size();
+  size_t start = 0;  // of the field under way
+  int field = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: a mask of the commas among them.
+  const __m128i comma = _mm_set1_epi8(',');
+  const size_t whole = kPadded ? n : n & ~size_t{15};
+  for (; i < whole; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+    if (n - i < 16) mask &= (1u << (n - i)) - 1;  // the bytes past the line are not its own
+    while (mask != 0) {
+      const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      record.Text[field] = std::string_view(p + start, at - start);
+      start = at + 1;
+      if (++field == kRelayAgentInformation) goto rest;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] == ',') {
+      record.Text[field] = std::string_view(p + start, i - start);
+      start = i + 1;
+      if (++field == kRelayAgentInformation) goto rest;
+    }
+  }
+  for (int empty = field; empty < kRelayAgentInformation; ++empty) {
+    record.Text[empty] = std::string_view(kNothing, 0);
+  }
+rest:
+  record.Text[kRelayAgentInformation] = std::string_view(p + start, n - start);
+}
+
+}  // namespace
+
 AuditRecord SplitAuditRecord(std::string_view line) {
   AuditRecord record;
-  std::string_view rest = line;
-  for (int field = 0; field < kRelayAgentInformation; ++field) {
-    const size_t comma = rest.find(',');
-    if (comma == std::string_view::npos) break;
-    record.Text[field] = rest.substr(0, comma);
-    rest.remove_prefix(comma + 1);
-  }
-  record.Text[kRelayAgentInformation] = rest;
+  SplitInto<false>(line, record);
   return record;
 }
 
@@ -149,29 +220,112 @@ bool ParseInteger(std::string_view text, int32_t* value) {
   return true;
 }
 
-void ReportLine(std::string_view line) {
-  if (!PassesFilters(line)) return;
-  if (std::memchr(line.data(), ',', line.size()) == nullptr) return;
-  const AuditRecord record = SplitAuditRecord(line);
-  int32_t id = -1;
-  if (!ParseInteger(record.Text[kID], &id)) id = -1;
-  if (id < 0) return;
-  if (!ExcludeIDs.empty() && ExcludeIDs.find(record.Text[kID]) != std::string::npos) return;
+namespace {
 
+// Copies count bytes in whole 32-byte chunks: the source must have 32 readable bytes past the
+// end of what is copied and the target room for 32 more.
+inline char* CopyChunks(char* to, const char* from, size_t count) {
+  char* const end = to + count;
+  do {
+    std::memcpy(to, from, 32);
+    to += 32;
+    from += 32;
+  } while (to < end);
+  return end;
+}
+
+inline char* Put(char* to, std::string_view text) {
+  return CopyChunks(to, text.data(), text.size());
+}
+inline char* Put(char* to, const tPadded& piece) { return CopyChunks(to, piece.text, piece.size); }
+
+// "\r\n" and the label of every line after the first.
+constexpr tPadded kLineStarts[kAuditFieldCount] = {
+    Pad(""),
+    Pad("\r\n", kLabels[kDate]),
+    Pad("\r\n", kLabels[kTime]),
+    Pad("\r\n", kLabels[kDescription]),
+    Pad("\r\n", kLabels[kIPAddress]),
+    Pad("\r\n", kLabels[kHostName]),
+    Pad("\r\n", kLabels[kMACAddress]),
+    Pad("\r\n", kLabels[kUserName]),
+    Pad("\r\n", kLabels[kTransactionID]),
+    Pad("\r\n", kLabels[kQRResult]),
+    Pad("\r\n", kLabels[kProbationTime]),
+    Pad("\r\n", kLabels[kCorrelationID]),
+    Pad("\r\n", kLabels[kDhcID]),
+    Pad("\r\n", kLabels[kVendorClassHex]),
+    Pad("\r\n", kLabels[kVendorClassASCII]),
+    Pad("\r\n", kLabels[kUserClassHex]),
+    Pad("\r\n", kLabels[kUserClassASCII]),
+    Pad("\r\n", kLabels[kRelayAgentInformation]),
+};
+constexpr tPadded kEventLabel = Pad("Event: ");
+constexpr tPadded kBlockEnd = Pad("\r\n\r\n");
+
+// Room a block needs besides the bytes of its line.
+constexpr size_t kBlockRoom = 1024;
+
+// The block straight into the output buffer; false when it does not fit there.
+bool WriteBlockInPlace(const AuditRecord& record, std::string_view line, const tPadded& event,
+                       const tPadded& quarantine) {
+  char* to = OutReserve(line.size() + kBlockRoom);
+  if (to == nullptr) return false;
+  to = Put(to, kEventLabel);
+  to = Put(to, record.Text[kID]);
+  to = Put(to, event);
+  for (int field = kDate; field < kAuditFieldCount; ++field) {
+    to = Put(to, kLineStarts[field]);
+    to = Put(to, record.Text[field]);
+    if (field == kQRResult) to = Put(to, quarantine);
+  }
+  OutCommit(Put(to, kBlockEnd));
+  return true;
+}
+
+// The block line by line, each line flushed on a console, the event line in red where it asks.
+void WriteBlockByLines(const AuditRecord& record, int32_t id, const tPadded& event,
+                       const tPadded& quarantine) {
   const bool red = IsRedEvent(id);
   if (red) OutAttribute(platform::kAttributeBrightRed);
   OutText(kLabels[kID]);
   OutText(record.Text[kID]);
-  OutText(EventText(id));
+  OutText(std::string_view(event.text, event.size));
   OutEndLine();
   if (red) OutAttribute(platform::kAttributeDefault);
   for (int field = kDate; field < kAuditFieldCount; ++field) {
     OutText(kLabels[field]);
     OutText(record.Text[field]);
-    if (field == kQRResult) OutText(QuarantineText(record.Text[kQRResult]));
+    if (field == kQRResult) OutText(std::string_view(quarantine.text, quarantine.size));
     OutEndLine();
   }
   OutEndLine();
+}
+
+}  // namespace
+
+void ReportPaddedLine(std::string_view line) {
+  if (!PassesFilters(line)) return;
+  // A line without a comma has an empty ID, which drops it below.
+  static AuditRecord record;  // reused from line to line
+  SplitInto<true>(line, record);
+  int32_t id = -1;
+  if (!ParseInteger(record.Text[kID], &id)) id = -1;
+  if (id < 0) return;
+  if (!ExcludeIDs.empty() && ExcludeIDs.find(record.Text[kID]) != std::string::npos) return;
+
+  const tPadded& event = EventText(id);
+  const tPadded& quarantine = QuarantineText(record.Text[kQRResult]);
+  if (OutIsConsole() || !WriteBlockInPlace(record, line, event, quarantine)) {
+    WriteBlockByLines(record, id, event, quarantine);
+  }
+}
+
+void ReportLine(std::string_view line) {
+  static tPaddedBuffer padded;  // reused from line to line
+  padded.Clear();
+  padded.Append(line.data(), line.size());
+  ReportPaddedLine(padded.View());
 }
 
 }  // namespace tessal

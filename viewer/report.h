@@ -53,5 +53,7 @@ void AsciiUpperInPlace(std::string& text);
 
 // Reports one log line as its 19-line block, or drops it silently.
 void ReportLine(std::string_view line);
+// The same for a line followed by kLineSlack readable bytes, as ReadLines hands them on.
+void ReportPaddedLine(std::string_view line);
 
 }  // namespace tessal
