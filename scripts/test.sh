@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: natively, and the Windows build
-# under wine. The 32-bit Windows build, the release target, is built too.
+# under wine. The release (the 32-bit Windows build and its ZIP) and a Linux install are made and
+# checked too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,6 +18,9 @@ wanted=(
   "x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64"
   "/usr/lib/wine/wine64 wine64"
   "winepath wine"
+  "i686-w64-mingw32-windres binutils-mingw-w64-i686"
+  "zipinfo unzip"
+  "xmllint libxml2-utils"
 )
 missing=()
 for entry in "${wanted[@]}"; do
@@ -39,10 +43,12 @@ cmake -S . -B build -G Ninja -DTESSAL_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-echo "== 32-bit Windows build"
-cmake -S . -B build-win32 -G Ninja -DTESSAL_WERROR=ON -DTESSAL_TESTS=OFF \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/i686-w64-mingw32.cmake >/dev/null
-cmake --build build-win32 -j"$jobs"
+echo "== release: 32-bit Windows build and ZIP, Linux install"
+TESSAL_JOBS=$jobs scripts/release.sh build-release
+staging=$root/build-pkg/staging
+rm -rf "$staging"
+TESSAL_JOBS=$jobs scripts/install.sh "$staging" >/dev/null
+tests/release/check_packages.sh build-release "$staging"
 
 echo "== 64-bit Windows build and tests under wine"
 export WINEDEBUG=-all WINEPREFIX="$root/build-win64/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml="

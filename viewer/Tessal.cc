@@ -10,6 +10,7 @@
 #include "viewer/linereader.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
+#include "viewer/version.h"
 
 namespace tessal {
 namespace {
@@ -56,7 +57,7 @@ int RunTessal(const std::vector<std::string>& arguments) {
     return position <= arguments.size() ? arguments[position - 1] : std::string();
   };
   OutStart();
-  OutLine(" v2022.11.2.1403");
+  OutLine(kVersionBanner);
   OutLine("");
   mef32::SetPathToEXEPath();
   if (argument(1).empty()) {

@@ -1,0 +1,26 @@
+# Install rules and the Windows ZIP. On Windows everything sits in one folder, since Tessal looks
+# for relative log names beside itself; on Linux the usual prefix layout.
+include(GNUInstallDirs)
+if(WIN32)
+  install(TARGETS Tessal RUNTIME DESTINATION .)
+  install(FILES README.md docs/USAGE.txt DESTINATION .)
+else()
+  install(TARGETS Tessal RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES README.md docs/USAGE.txt DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_PACKAGE_NAME Tessal)
+set(CPACK_PACKAGE_VENDOR Tessal)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Readable view of a Windows DHCP server audit log")
+set(CPACK_GENERATOR ZIP)
+# An administrator unpacks the ZIP into the folder the program is to live in.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(tessal_package_system win32)
+elseif(WIN32)
+  set(tessal_package_system win64)
+else()
+  set(tessal_package_system ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+endif()
+set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${tessal_package_system})
+include(CPack)

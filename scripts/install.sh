@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Tessal for this Linux machine and installs it: PREFIX/bin/Tessal, the README and the usage
+# text in PREFIX/share/doc/Tessal. Usage: scripts/install.sh [PREFIX] (default /usr/local)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+prefix=${1:-/usr/local}
+dir=${TESSAL_BUILD_DIR:-build-pkg}
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B "$dir" "${generator[@]}" --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DTESSAL_TESTS=OFF >/dev/null
+cmake --build "$dir" --target Tessal -j"${TESSAL_JOBS:-$(nproc)}"
+cmake --install "$dir" --prefix "$prefix" --strip
