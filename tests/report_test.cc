@@ -4,6 +4,7 @@
 
 #include "platform/fake_os.h"
 #include "toolkit/Mef32.h"
+#include "viewer/linereader.h"
 #include "viewer/output.h"
 
 namespace tessal {
@@ -286,6 +287,70 @@ TEST_F(ReportLineTest, AFailedWriteIsAnInOutError) {
     EXPECT_EQ(failure.ClassName(), "EInOutError");
     EXPECT_EQ(failure.Message(), "I/O error 112");
   }
+}
+
+}  // namespace
+}  // namespace tessal
+
+namespace tessal {
+namespace {
+
+// Everything the run writes for a log, read with the given chunk size, with or without the scan
+// that passes over lines that cannot match.
+std::string RunOver(const std::string& log, size_t chunk, bool skip) {
+  platform::FakeOs os;
+  os.files["log"] = log;
+  os.read_chunk = chunk;
+  platform::SetForTesting(&os);
+  platform::FileHandle file = 0;
+  os.OpenForReading("log", &file);
+  OutStart();
+  auto report = [](std::string_view line) { ReportPaddedLine(line); };
+  if (skip) {
+    ReadLines(os, file, report, NextFilterCandidate);
+  } else {
+    ReadLines(os, file, report);
+  }
+  OutFlush();
+  platform::SetForTesting(nullptr);
+  return os.Stdout();
+}
+
+TEST(FilterScan, PassesOverExactlyTheLinesThatCannotMatch) {
+  const std::string filler(40, 'x');
+  const std::string log =
+      "11,a,PC-0042\r\n"
+      "11,b,pc-0042.corp\r\n"      // either case
+      "11,c,Pc-00\r42\r\n"         // a lone CR inside the filter
+      "11,d,PC-00\r\n42,e\r\n"     // split over two lines: no match
+      "11,f,PC-0041,laptop-9\r\n"  // the second filter only
+      "11,g," +
+      filler + "PC-0042" + filler + "\n" +  // LF alone
+      "11,h,p\r\n"
+      "c-0042,11,i\r\n"
+      "11,j,PC-0042";  // the last line, without an end
+  for (const auto& [f1, f2] : std::vector<std::pair<std::string, std::string>>{
+           {"PC-0042", ""}, {"PC-0042", "LAPTOP-9"}, {"2", ""}, {"11,", "X"}, {"NOWHERE", ""}}) {
+    Filter1 = f1;
+    Filter2 = f2;
+    ASSERT_TRUE(FiltersSkipLines());
+    for (size_t chunk : {size_t{1}, size_t{5}, size_t{17}, size_t{64}, kReadBlock}) {
+      EXPECT_EQ(RunOver(log, chunk, true), RunOver(log, chunk, false))
+          << f1 << "|" << f2 << " chunk " << chunk;
+    }
+  }
+  Filter1 = "PC-0042";
+  const std::string out = RunOver(log, kReadBlock, true);
+  for (const char* date :
+       {"Date: a\r\n", "Date: b\r\n", "Date: c\r\n", "Date: g\r\n", "Date: j\r\n"}) {
+    EXPECT_NE(out.find(date), std::string::npos) << date;
+  }
+  EXPECT_EQ(out.find("Date: d\r\n"), std::string::npos);
+  Filter1 = "A\rB";
+  EXPECT_FALSE(FiltersSkipLines());
+  Filter1.clear();
+  Filter2.clear();
+  EXPECT_FALSE(FiltersSkipLines());
 }
 
 }  // namespace

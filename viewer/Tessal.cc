@@ -49,7 +49,12 @@ void ReportLog() {
   const platform::ErrorCode error = os.OpenForReading(LogFile, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
   // The log stays open until the process ends.
-  ReadLines(os, file, [](std::string_view line) { ReportPaddedLine(line); });
+  auto report = [](std::string_view line) { ReportPaddedLine(line); };
+  if (FiltersSkipLines()) {
+    ReadLines(os, file, report, NextFilterCandidate);
+  } else {
+    ReadLines(os, file, report);
+  }
 }
 
 int RunTessal(const std::vector<std::string>& arguments) {

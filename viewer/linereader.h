@@ -11,7 +11,7 @@
 
 namespace tessal {
 
-inline constexpr size_t kReadBlock = 256 * 1024;  // stays in the cache while it is worked on
+inline constexpr size_t kReadBlock = 128 * 1024;  // stays in the cache while it is worked on
 inline constexpr char kCtrlZ = 26;
 // Every line handed on is followed by at least this many readable bytes, so that the report can
 // copy its pieces in whole chunks.
@@ -63,10 +63,17 @@ void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
 
 }  // namespace detail
 
+// Where the next line to hand on lies: every line, unless a scan can rule lines out unread.
+inline const char* EveryLine(const char* from, const char*) { return from; }
+
 // Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
 // EInOutError. The view is valid only during the call, and kLineSlack bytes after it can be read.
-template <typename OnLine>
-void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line) {
+// next_line(from, end), given the start of a line, answers a position in the first line of
+// [from, end) that is to be handed on, or end: the lines it passes over are not handed on.
+// Lines that run on past a block are always handed on.
+template <typename OnLine, typename NextLine = decltype(EveryLine)>
+void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
+               NextLine&& next_line = EveryLine) {
   std::unique_ptr<char[]> block(new char[kReadBlock + kLineSlack]);
   tPaddedBuffer carry;  // the start of a line that runs on past a block
   tPaddedBuffer scratch;
@@ -82,21 +89,31 @@ void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line) {
       end = static_cast<const char*>(z);
       more = false;
     }
-    while (p < end) {
+    if (carry.size != 0) {
       const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       if (lf == nullptr) {
         carry.Append(p, static_cast<size_t>(end - p));
-        break;
+        continue;
       }
-      if (carry.size == 0) {
-        detail::EmitLine(std::string_view(p, static_cast<size_t>(lf - p)), scratch, on_line);
-      } else {
-        carry.Append(p, static_cast<size_t>(lf - p));
-        detail::EmitLine(carry.View(), scratch, on_line);
-        carry.Clear();
-      }
+      carry.Append(p, static_cast<size_t>(lf - p));
+      detail::EmitLine(carry.View(), scratch, on_line);
+      carry.Clear();
       p = lf + 1;
     }
+    // The whole lines of the block, then the start of one that goes on in the next.
+    const char* lines_end = end;
+    while (lines_end > p && lines_end[-1] != '\n') --lines_end;
+    while (p < lines_end) {
+      const char* at = next_line(p, lines_end);
+      if (at >= lines_end) break;
+      const char* start = at;
+      while (start > p && start[-1] != '\n') --start;
+      const char* lf =
+          static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(lines_end - at)));
+      detail::EmitLine(std::string_view(start, static_cast<size_t>(lf - start)), scratch, on_line);
+      p = lf + 1;
+    }
+    carry.Append(lines_end, static_cast<size_t>(end - lines_end));
   }
   if (carry.size != 0) detail::EmitLine(carry.View(), scratch, on_line);
 }

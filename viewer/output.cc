@@ -9,18 +9,8 @@
 namespace tessal {
 namespace {
 
-constexpr size_t kCapacity = 256 * 1024;
-
-struct tOutBuffer {
-  std::unique_ptr<char[]> data{new char[kCapacity + kOutScribble]};
-  size_t used = 0;
-  bool console = false;
-};
-
-tOutBuffer& Buffer() {
-  static tOutBuffer buffer;
-  return buffer;
-}
+using detail::tOutBuffer;
+tOutBuffer& Buffer() { return detail::gOut; }
 
 void WriteOut(const char* data, size_t size) {
   const platform::ErrorCode error = platform::Current().WriteStdout(data, size);
@@ -28,6 +18,10 @@ void WriteOut(const char* data, size_t size) {
 }
 
 }  // namespace
+
+namespace detail {
+tOutBuffer gOut;
+}  // namespace detail
 
 void OutStart() {
   tOutBuffer& out = Buffer();
@@ -37,9 +31,9 @@ void OutStart() {
 
 void OutText(std::string_view text) {
   tOutBuffer& out = Buffer();
-  if (text.size() > kCapacity - out.used) {
+  if (text.size() > detail::kOutCapacity - out.used) {
     OutFlush();
-    if (text.size() >= kCapacity) {
+    if (text.size() >= detail::kOutCapacity) {
       WriteOut(text.data(), text.size());
       return;
     }
@@ -59,20 +53,6 @@ void OutAttribute(uint16_t attribute) {
   OutFlush();
   platform::Current().SetTextAttribute(attribute);
 }
-
-char* OutReserve(size_t size) {
-  tOutBuffer& out = Buffer();
-  if (size > kCapacity) return nullptr;
-  if (size > kCapacity - out.used) OutFlush();
-  return out.data.get() + out.used;
-}
-
-void OutCommit(char* end) {
-  tOutBuffer& out = Buffer();
-  out.used = static_cast<size_t>(end - out.data.get());
-}
-
-bool OutIsConsole() { return Buffer().console; }
 
 void OutFlush() {
   tOutBuffer& out = Buffer();

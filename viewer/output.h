@@ -2,7 +2,9 @@
 // soon as it ends, elsewhere output goes out in large blocks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace tessal {
@@ -21,12 +23,30 @@ void OutAttribute(uint16_t attribute);
 // and 64 more that may be scribbled on, or nullptr when size is more than the buffer can take.
 // OutCommit takes the end of what was built.
 inline constexpr size_t kOutScribble = 64;
-char* OutReserve(size_t size);
-void OutCommit(char* end);
-bool OutIsConsole();
 // Writes out what is buffered; a failure raises EInOutError.
 void OutFlush();
 // Drops what is buffered without writing it.
 void OutDiscard();
+
+namespace detail {
+inline constexpr size_t kOutCapacity = 256 * 1024;
+struct tOutBuffer {
+  std::unique_ptr<char[]> data{new char[kOutCapacity + kOutScribble]};
+  size_t used = 0;
+  bool console = false;
+};
+extern tOutBuffer gOut;
+}  // namespace detail
+
+inline char* OutReserve(size_t size) {
+  detail::tOutBuffer& out = detail::gOut;
+  if (size > detail::kOutCapacity) return nullptr;
+  if (size > detail::kOutCapacity - out.used) OutFlush();
+  return out.data.get() + out.used;
+}
+inline void OutCommit(char* end) {
+  detail::gOut.used = static_cast<size_t>(end - detail::gOut.data.get());
+}
+inline bool OutIsConsole() { return detail::gOut.console; }
 
 }  // namespace tessal

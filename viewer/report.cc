@@ -1,5 +1,6 @@
 #include "viewer/report.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -186,6 +187,20 @@ AuditRecord SplitAuditRecord(std::string_view line) {
 }
 
 bool ParseInteger(std::string_view text, int32_t* value) {
+  // The common case first: a few decimal digits and nothing else.
+  if (!text.empty() && text.size() <= 9) {
+    uint32_t digits = 0;
+    size_t k = 0;
+    for (; k < text.size(); ++k) {
+      const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+      if (digit > 9) break;
+      digits = digits * 10 + digit;
+    }
+    if (k == text.size()) {
+      *value = static_cast<int32_t>(digits);
+      return true;
+    }
+  }
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
@@ -223,7 +238,7 @@ bool ParseInteger(std::string_view text, int32_t* value) {
 namespace {
 
 // Copies count bytes in whole 32-byte chunks: the source must have 32 readable bytes past the
-// end of what is copied and the target room for 32 more.
+// end of what is copied and the target room for 32 more. Most fields take one chunk.
 inline char* CopyChunks(char* to, const char* from, size_t count) {
   char* const end = to + count;
   do {
@@ -237,7 +252,12 @@ inline char* CopyChunks(char* to, const char* from, size_t count) {
 inline char* Put(char* to, std::string_view text) {
   return CopyChunks(to, text.data(), text.size());
 }
-inline char* Put(char* to, const tPadded& piece) { return CopyChunks(to, piece.text, piece.size); }
+// A constant piece: labels take one chunk, the longer texts two.
+inline char* Put(char* to, const tPadded& piece) {
+  std::memcpy(to, piece.text, 32);
+  if (piece.size > 32) std::memcpy(to + 32, piece.text + 32, 32);
+  return to + piece.size;
+}
 
 // "\r\n" and the label of every line after the first.
 constexpr tPadded kLineStarts[kAuditFieldCount] = {
@@ -303,6 +323,105 @@ void WriteBlockByLines(const AuditRecord& record, int32_t id, const tPadded& eve
 }
 
 }  // namespace
+
+namespace {
+
+// One filter's first and last bytes, as the scan compares them: letters in either case.
+struct tAnchor {
+  uint8_t first_mask, first, last_mask, last;
+  size_t last_offset;
+};
+
+tAnchor AnchorOf(const std::string& filter) {
+  auto fold_mask = [](char c) -> uint8_t { return c >= 'A' && c <= 'Z' ? 0xDF : 0xFF; };
+  const char first = filter.front(), last = filter.back();
+  return {fold_mask(first), static_cast<uint8_t>(first), fold_mask(last),
+          static_cast<uint8_t>(last), filter.size() - 1};
+}
+
+bool AnchorAt(const tAnchor& anchor, const char* at, const char* end) {
+  return at + anchor.last_offset < end &&
+         (static_cast<uint8_t>(at[0]) & anchor.first_mask) == anchor.first &&
+         (static_cast<uint8_t>(at[anchor.last_offset]) & anchor.last_mask) == anchor.last;
+}
+
+// The whole filter at a position, letters a to z taken as upper case.
+bool FilterAt(const std::string& filter, const char* at, const char* end) {
+  if (static_cast<size_t>(end - at) < filter.size()) return false;
+  for (size_t i = 0; i < filter.size(); ++i) {
+    char c = at[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    if (c != filter[i]) return false;
+  }
+  return true;
+}
+
+// A CR not followed by LF, which the reader drops: the line may match only without it.
+bool LoneCrAt(const char* at, const char* end) {
+  return at[0] == '\r' && (at + 1 >= end || at[1] != '\n');
+}
+
+}  // namespace
+
+bool FiltersSkipLines() {
+  for (const std::string* filter : {&Filter1, &Filter2}) {
+    if (filter->find_first_of("\r\n") != std::string::npos) return false;
+  }
+  return !Filter1.empty();
+}
+
+const char* NextFilterCandidate(const char* from, const char* end) {
+  const tAnchor one = AnchorOf(Filter1);
+  const bool two = !Filter2.empty();
+  const tAnchor other = two ? AnchorOf(Filter2) : one;
+  const char* at = from;
+#if defined(__SSE2__)
+  // Sixteen positions at a time: where both anchor bytes of a filter stand, or a lone CR.
+  const size_t reach = std::max({one.last_offset, other.last_offset, size_t{1}}) + 16;
+  const __m128i first1 = _mm_set1_epi8(static_cast<char>(one.first));
+  const __m128i first1_mask = _mm_set1_epi8(static_cast<char>(one.first_mask));
+  const __m128i last1 = _mm_set1_epi8(static_cast<char>(one.last));
+  const __m128i last1_mask = _mm_set1_epi8(static_cast<char>(one.last_mask));
+  const __m128i first2 = _mm_set1_epi8(static_cast<char>(other.first));
+  const __m128i first2_mask = _mm_set1_epi8(static_cast<char>(other.first_mask));
+  const __m128i last2 = _mm_set1_epi8(static_cast<char>(other.last));
+  const __m128i last2_mask = _mm_set1_epi8(static_cast<char>(other.last_mask));
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  auto load = [](const char* from_here) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from_here));
+  };
+  for (; static_cast<size_t>(end - at) >= reach; at += 16) {
+    const __m128i bytes = load(at);
+    __m128i hits =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_and_si128(bytes, first1_mask), first1),
+                      _mm_cmpeq_epi8(_mm_and_si128(load(at + one.last_offset), last1_mask), last1));
+    if (two) {
+      hits = _mm_or_si128(
+          hits, _mm_and_si128(_mm_cmpeq_epi8(_mm_and_si128(bytes, first2_mask), first2),
+                              _mm_cmpeq_epi8(
+                                  _mm_and_si128(load(at + other.last_offset), last2_mask), last2)));
+    }
+    hits = _mm_or_si128(
+        hits, _mm_andnot_si128(_mm_cmpeq_epi8(load(at + 1), lf), _mm_cmpeq_epi8(bytes, cr)));
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
+         mask &= mask - 1) {
+      const char* hit = at + __builtin_ctz(mask);
+      if (FilterAt(Filter1, hit, end) || (two && FilterAt(Filter2, hit, end)) ||
+          LoneCrAt(hit, end)) {
+        return hit;
+      }
+    }
+  }
+#endif
+  for (; at < end; ++at) {
+    if ((AnchorAt(one, at, end) && FilterAt(Filter1, at, end)) ||
+        (two && AnchorAt(other, at, end) && FilterAt(Filter2, at, end)) || LoneCrAt(at, end)) {
+      return at;
+    }
+  }
+  return end;
+}
 
 void ReportPaddedLine(std::string_view line) {
   if (!PassesFilters(line)) return;

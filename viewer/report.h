@@ -56,4 +56,12 @@ void ReportLine(std::string_view line);
 // The same for a line followed by kLineSlack readable bytes, as ReadLines hands them on.
 void ReportPaddedLine(std::string_view line);
 
+// With a first filter set, most lines need not be looked at one by one: a scan of the raw bytes
+// finds the few that may contain a filter. False when the filters hold a CR or LF.
+bool FiltersSkipLines();
+// A position in the first line of [from, end) that may pass the filters (its bytes hold the
+// first and last byte of a filter the right distance apart, letters in either case, or a CR
+// that the reader drops), or end. from is the start of a line; end may be read up to.
+const char* NextFilterCandidate(const char* from, const char* end);
+
 }  // namespace tessal
