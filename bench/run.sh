@@ -13,8 +13,10 @@ if ! command -v /usr/bin/time >/dev/null || [[ ! -e /usr/lib/x86_64-linux-gnu/cm
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends time libbenchmark-dev
 fi
 build=$root/build-bench
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSAL_TESTS=OFF -DTESSAL_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSAL_TESTS=OFF -DTESSAL_BENCH=ON \
+  -DTESSAL_WERROR="${TESSAL_WERROR:-OFF}" >/dev/null
+cmake --build "$build" -j"$(nproc)" | grep -E "error|warning" || true
+[[ -x $build/Tessal && -x $build/micro_bench ]] || { echo "bench build failed"; exit 1; }
 tessal=$build/Tessal
 
 work=${TMPDIR:-/tmp}/tessal-bench

@@ -21,6 +21,8 @@ wanted=(
   "i686-w64-mingw32-windres binutils-mingw-w64-i686"
   "zipinfo unzip"
   "xmllint libxml2-utils"
+  "/usr/bin/time time"
+  "/usr/lib/x86_64-linux-gnu/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev"
 )
 missing=()
 for entry in "${wanted[@]}"; do
@@ -61,3 +63,6 @@ cmake -S . -B build-win64 -G Ninja -DTESSAL_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/x86_64-w64-mingw32.cmake >/dev/null
 cmake --build build-win64 -j"$jobs"
 ctest --test-dir build-win64 --output-on-failure -j"$jobs"
+
+echo "== benchmark smoke (a few MB, that the benchmark still runs)"
+TESSAL_WERROR=ON bench/run.sh --smoke
