@@ -32,7 +32,8 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view command_line) 
       }
       ++i;
     }
-    arguments.push_back(std::move(argument));
+    // Quotes with nothing in them stand for no argument, wherever they stand.
+    if (!argument.empty()) arguments.push_back(std::move(argument));
   }
   return arguments;
 }

@@ -12,7 +12,7 @@ namespace platform {
 
 // Splits a Windows command line into its arguments, the program name first. Blanks and control
 // characters separate arguments, double quotes group blanks and are removed, a backslash is an
-// ordinary character, and an empty pair of quotes at the start of an argument yields nothing.
+// ordinary character, and quotes with nothing in them yield no argument.
 std::vector<std::string> SplitWindowsCommandLine(std::string_view command_line);
 
 // Length of the directory part of a path, its last separator included: the last backslash or

@@ -22,6 +22,8 @@ wanted=(
   "zipinfo unzip"
   "xmllint libxml2-utils"
   "/usr/bin/time time"
+  "clang++ clang"
+  "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
   "/usr/lib/x86_64-linux-gnu/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev"
 )
 missing=()
@@ -44,6 +46,14 @@ echo "== native build and tests"
 cmake -S . -B build -G Ninja -DTESSAL_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== the native suite again, under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DTESSAL_WERROR=ON -DTESSAL_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== fuzz smoke: each target for 30 seconds"
+tests/fuzz/run.sh 30
 
 echo "== release: 32-bit Windows build and ZIP, Linux install"
 TESSAL_JOBS=$jobs scripts/release.sh build-release

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -34,14 +35,41 @@ std::string Slurp(const fs::path& path) {
   return s.str();
 }
 
-// Runs Tessal with the arguments; standard output and error are caught in files.
+// What a run must leave as it was: the files named as arguments (bytes and modification time)
+// and the names in the program's folder, where exception files would go.
+struct tUntouched {
+  std::vector<std::pair<std::string, std::string>> files;  // name, hash of bytes + mtime
+  std::vector<std::string> beside_program;
+
+  static tUntouched Take(const std::vector<std::string>& args) {
+    tUntouched state;
+    for (const std::string& arg : args) {
+      struct stat info;
+      if (stat(arg.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        state.files.emplace_back(arg, std::to_string(std::hash<std::string>()(Slurp(arg))) + "@" +
+                                          std::to_string(info.st_mtim.tv_sec) + "." +
+                                          std::to_string(info.st_mtim.tv_nsec));
+      }
+    }
+    for (const auto& entry : fs::directory_iterator(fs::path(TESSAL_EXE).parent_path())) {
+      state.beside_program.push_back(entry.path().filename().string());
+    }
+    std::sort(state.beside_program.begin(), state.beside_program.end());
+    return state;
+  }
+};
+
+// Runs Tessal with the arguments; standard output and error are caught in files. Checks that
+// the run changed no file it was given and created none beside the program.
 tRun RunTessal(const std::vector<std::string>& args, Stdout where = Stdout::kCapture,
-               uid_t as_user = 0) {
+               uid_t as_user = 0, bool log_may_grow = false) {
   const fs::path dir = fs::temp_directory_path() / ("tessal-run-" + std::to_string(getpid()));
   fs::create_directories(dir);
   const fs::path out = dir / "out", err = dir / "err";
+  const tUntouched before = tUntouched::Take(args);
   const pid_t pid = fork();
   if (pid == 0) {
+    alarm(60);  // a run that hangs fails instead of stopping the suite
     const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(e, 2);
     if (where == Stdout::kClosed) {
@@ -66,6 +94,11 @@ tRun RunTessal(const std::vector<std::string>& args, Stdout where = Stdout::kCap
   run.out = Slurp(out);
   run.err = Slurp(err);
   fs::remove_all(dir);
+  const tUntouched after = tUntouched::Take(args);
+  if (!log_may_grow) {
+    EXPECT_EQ(after.files, before.files) << "a file given to the program changed";
+  }
+  EXPECT_EQ(after.beside_program, before.beside_program) << "the run left files behind";
   return run;
 }
 
@@ -190,6 +223,222 @@ TEST(PosixRun, OnATerminalOnlyTheRedEventLinesAreColoured) {
     expected.insert(at, "\x1b[91m");
   }
   EXPECT_EQ(screen, expected);
+}
+
+}  // namespace
+
+namespace {
+
+const char* const kLabelsInOrder[] = {"Event: ",
+                                      "Date: ",
+                                      "Time: ",
+                                      "Description: ",
+                                      "IP Address: ",
+                                      "Host Name: ",
+                                      "MAC Address: ",
+                                      "User Name: ",
+                                      "Transaction ID: ",
+                                      "QR Result: ",
+                                      "Probation Time: ",
+                                      "Correlation ID: ",
+                                      "Dhc ID: ",
+                                      "VendorClass(Hex): ",
+                                      "VendorClass(ASCII): ",
+                                      "UserClass(Hex): ",
+                                      "UserClass(ASCII): ",
+                                      "RelayAgentInformation: "};
+
+// The echo lines, then whole 19-line blocks, then "Done": the number of blocks, or -1.
+int Blocks(const std::string& out, const std::string& echo = kEcho) {
+  if (out.compare(0, echo.size(), echo) != 0) return -1;
+  if (out.size() < echo.size() + 6 || out.compare(out.size() - 6, 6, "Done\r\n") != 0) return -1;
+  size_t at = echo.size();
+  const size_t end = out.size() - 6;
+  int blocks = 0;
+  while (at < end) {
+    for (int line = 0; line < 19; ++line) {
+      const size_t eol = out.find("\r\n", at);
+      if (eol == std::string::npos || eol >= end + 1) return -1;
+      if (line < 18 ? out.compare(at, std::strlen(kLabelsInOrder[line]), kLabelsInOrder[line]) != 0
+                    : eol != at) {
+        return -1;
+      }
+      at = eol + 2;
+    }
+    ++blocks;
+  }
+  return at == end ? blocks : -1;
+}
+
+std::string AllBytesBut(std::string_view excluded) {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) {
+    if (excluded.find(static_cast<char>(b)) == std::string_view::npos)
+      bytes += static_cast<char>(b);
+  }
+  return bytes;
+}
+
+TEST_F(TempDir, HostileLogsGiveWellFormedReports) {
+  std::string random;
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  for (int i = 0; i < (1 << 20); ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    random += static_cast<char>(state >> 56);
+  }
+  const std::string field = AllBytesBut(std::string(",\r\n\x1a", 4));
+  struct Case {
+    const char* what;
+    std::string log;
+    int blocks;  // -1: any number
+    std::string must_contain;
+  } cases[] = {
+      {"random bytes", random, -1, ""},
+      {"NUL bytes", std::string(65536, '\0'), 0, ""},
+      {"NULs in records", std::string("11,a\0b,c\r\n\0\0\0\r\n", 16), 1,
+       std::string("Date: a\0b\r\n", 11)},
+      {"only commas", std::string(100, ','), 0, ""},
+      {"10,000 commas", "11" + std::string(10000, ',') + "\r\n", 1,
+       "RelayAgentInformation: " + std::string(10000 - 17, ',') + "\r\n"},
+      {"ends inside CR LF", "11,a,\r\n11,b,\r", 2, "Date: b\r\n"},
+      {"every byte value in a field", "11," + field + ",x\r\n", 1, "Date: " + field + "\r\n"},
+      {"a binary file renamed",
+       std::string("MZ\x90\0\3\0\0\0,\x04\0\0\0\xff\xff", 16) + random.substr(0, 4096), -1, ""},
+      {"more fields than we know", "11" + std::string(40, ',') + "9005,extra\r\n", 1, ""},
+  };
+  for (const Case& c : cases) {
+    const fs::path log = dir_ / "hostile.log";
+    {
+      std::ofstream out(log, std::ios::binary);
+      out << c.log;
+    }
+    const tRun run = RunTessal({log.string()});
+    EXPECT_EQ(run.status, 0) << c.what;
+    EXPECT_EQ(run.err, "") << c.what;
+    const int blocks = Blocks(run.out);
+    EXPECT_GE(blocks, 0) << c.what;
+    if (c.blocks >= 0) {
+      EXPECT_EQ(blocks, c.blocks) << c.what;
+    }
+    EXPECT_NE(run.out.find(c.must_contain), std::string::npos) << c.what;
+  }
+}
+
+TEST_F(TempDir, ALineOf64MiBArrivesWhole) {
+  const fs::path log = dir_ / "long.log";
+  const std::string date(64 << 20, 'x');
+  {
+    std::ofstream out(log, std::ios::binary);
+    out << "11," << date << ",t,\r\n12,d\r\n";
+  }
+  const tRun run = RunTessal({log.string()});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Blocks(run.out), 2);
+  EXPECT_NE(run.out.find("Date: " + date + "\r\nTime: t\r\n"), std::string::npos);
+}
+
+TEST_F(TempDir, FiltersOfEveryByteValue) {
+  // Every byte an argument can hold: the letters a to z match in either case, the rest exactly.
+  const std::string filter = AllBytesBut(std::string("\0\r\n\x1a", 4));
+  std::string upper = filter;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  std::string lower = filter;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  const fs::path log = dir_ / "bytes.log";
+  {
+    std::ofstream out(log, std::ios::binary);
+    out << "11," << lower << "\r\n"                               // matches
+        << "12," << filter.substr(1) << "\r\n"                    // lacks the first byte
+        << "13," << upper.substr(0, upper.size() - 1) << "\r\n";  // lacks the last
+  }
+  const tRun run = RunTessal({log.string(), filter});
+  EXPECT_EQ(run.status, 0);
+  const std::string echo =
+      " v2022.11.2.1403\r\n\r\n Filter1: " + upper + "\r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
+  EXPECT_EQ(Blocks(run.out, echo), 1);
+  EXPECT_NE(run.out.find("Event: 11 "), std::string::npos);
+  // A filter holding a CR or LF can match no line, since lines hold neither.
+  const tRun never = RunTessal({log.string(), "\r", "x\ny"});
+  EXPECT_EQ(Blocks(never.out,
+                   " v2022.11.2.1403\r\n\r\n Filter1: \r\r\n Filter2: X\nY\r\n"
+                   " Exclude IDs: \r\n\r\n"),
+            0);
+}
+
+TEST_F(TempDir, ALogThatGrowsWhileItIsReadEndsWithDone) {
+  const fs::path log = dir_ / "DhcpSrvLog-Thu.log";
+  const std::string record = "11,12/10/26,00:00:00,Renew,192.168.10.21,PC-01,02A4C1D20101,,1,0\r\n";
+  {
+    std::ofstream out(log, std::ios::binary);
+    for (int i = 0; i < 20000; ++i) out << record;
+  }
+  // The server goes on appending, a line at a time, while the viewer reads.
+  const pid_t writer = fork();
+  if (writer == 0) {
+    const int fd = open(log.c_str(), O_WRONLY | O_APPEND);
+    for (int i = 0; i < 3000; ++i) {
+      if (write(fd, record.data(), record.size()) < 0) _exit(1);
+      usleep(1000);
+    }
+    _exit(0);
+  }
+  const tRun run = RunTessal({log.string()}, Stdout::kCapture, 0, true);
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_GE(Blocks(run.out), 20000);
+}
+
+TEST_F(TempDir, PipesAndLinksAsTheLog) {
+  const std::string fixture = kData + "/audit.log";
+  const tRun direct = RunTessal({fixture});
+  ASSERT_EQ(direct.status, 0);
+  const std::string blocks = direct.out.substr(kEcho.size());
+
+  // A named pipe is read to its end like a file.
+  const fs::path fifo = dir_ / "pipe.log";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = fork();
+  if (writer == 0) {
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    const std::string text = Slurp(fixture);
+    if (write(fd, text.data(), text.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  const tRun piped = RunTessal({fifo.string()});
+  waitpid(writer, nullptr, 0);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out.substr(kEcho.size()), blocks);
+
+  // So is /dev/fd/N, as the shell's <(zcat log.gz) passes it.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t feeder = fork();
+  if (feeder == 0) {
+    close(fds[0]);
+    const std::string text = Slurp(fixture);
+    if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  const tRun by_fd = RunTessal({"/dev/fd/" + std::to_string(fds[0])});
+  close(fds[0]);
+  waitpid(feeder, nullptr, 0);
+  EXPECT_EQ(by_fd.status, 0);
+  EXPECT_EQ(by_fd.out.substr(kEcho.size()), blocks);
+
+  // A symbolic link loop is a log that is not there.
+  fs::create_symlink(dir_ / "b.log", dir_ / "a.log");
+  fs::create_symlink(dir_ / "a.log", dir_ / "b.log");
+  const tRun loop = RunTessal({(dir_ / "a.log").string()});
+  EXPECT_EQ(loop.status, 0);
+  EXPECT_NE(loop.out.find(" Unable to locate " + (dir_ / "a.log").string() + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(loop.out.substr(loop.out.size() - 6), "Done\r\n");
 }
 
 }  // namespace

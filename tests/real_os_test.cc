@@ -133,6 +133,24 @@ TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
   EXPECT_NE(os.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
 }
 
+TEST_F(RealOsTest, AReportWhoseFolderCannotBeWrittenStillCompletes) {
+  LocalOnlyOs os;
+  SetForTesting(&os);
+  mef32::gGlobalSettings = mef32::tGlobalSettings();
+  mef32::tExceptionRec record;
+  record.Function = "mef32.FileExists";
+  record.bBeep = true;
+  record.FileName = (dir_ / "no-such-folder" / "E!{timestamp}.xml").string();
+  std::string saved;
+  mef32::SaveExceptionRecAsXML(record, saved);
+  SetForTesting(nullptr);
+  EXPECT_EQ(saved.find("{timestamp}"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
+  EXPECT_EQ(os.tones.size(), 4u);
+  EXPECT_EQ(os.datagrams.size(), 1u);
+  EXPECT_EQ(mef32::gGlobalSettings.CallDepth, 0);
+}
+
 TEST(RealOs, KnowsItsOwnExecutable) {
   const std::string module = Real().ModuleFileName();
   ASSERT_FALSE(module.empty());

@@ -26,6 +26,8 @@ TEST(SplitWindowsCommandLine, FollowsTheArgumentRules) {
       {"t \"\"\"\" \"\" x", {"t", "x"}},
       {"t \"\"x", {"t", "x"}},
       {"t \" \"", {"t", " "}},
+      {"t x \"", {"t", "x"}},  // a quote left open on nothing
+      {"t \"\"\" y", {"t", " y"}},
       // A backslash is an ordinary character, even before a quote.
       {"t C:\\dir\\ \"a\\\"b", {"t", "C:\\dir\\", "a\\b"}},
       // Control characters separate like blanks; bytes above 127 do not.

@@ -24,6 +24,21 @@ get_filename_component(case_name "${EXPECTED}" NAME_WE)
 set(actual "${OUTDIR}/${case_name}.actual")
 file(MAKE_DIRECTORY "${OUTDIR}")
 
+# What the run must leave as it was: the logs beside the program and the names in its folder.
+get_filename_component(exe_dir "${EXE}" DIRECTORY)
+function(snapshot out)
+  file(GLOB names RELATIVE "${exe_dir}" "${exe_dir}/*")
+  file(GLOB logs "${exe_dir}/fixtures/*")
+  set(state "${names}")
+  foreach(log IN LISTS logs)
+    file(SHA256 "${log}" sum)
+    file(TIMESTAMP "${log}" stamp "%s")
+    string(APPEND state ";${log}=${sum}@${stamp}")
+  endforeach()
+  set(${out} "${state}" PARENT_SCOPE)
+endfunction()
+snapshot(before)
+
 execute_process(COMMAND ${EMULATOR} "${EXE}" ${ARGS}
                 WORKING_DIRECTORY "${WORKDIR}"
                 OUTPUT_FILE "${actual}"
@@ -45,6 +60,10 @@ string(REPLACE "${exedir_mark}" "${exedir_hex}" wanted_hex "${wanted_hex}")
 string(REPLACE "${exe_mark}" "${exe_hex}" wanted_hex "${wanted_hex}")
 file(READ "${actual}" actual_hex HEX)
 set(failed "")
+snapshot(after)
+if(NOT before STREQUAL after)
+  string(APPEND failed "the run changed a log or left files beside the program:\n${before}\n${after}\n")
+endif()
 if(NOT actual_hex STREQUAL wanted_hex)
   file(READ "${actual}" actual_text)
   file(READ "${EXPECTED}" expected_text)
