@@ -16,6 +16,8 @@
 #include <regex>
 #include <sstream>
 
+#include "support/block_labels.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -229,25 +231,6 @@ TEST(PosixRun, OnATerminalOnlyTheRedEventLinesAreColoured) {
 
 namespace {
 
-const char* const kLabelsInOrder[] = {"Event: ",
-                                      "Date: ",
-                                      "Time: ",
-                                      "Description: ",
-                                      "IP Address: ",
-                                      "Host Name: ",
-                                      "MAC Address: ",
-                                      "User Name: ",
-                                      "Transaction ID: ",
-                                      "QR Result: ",
-                                      "Probation Time: ",
-                                      "Correlation ID: ",
-                                      "Dhc ID: ",
-                                      "VendorClass(Hex): ",
-                                      "VendorClass(ASCII): ",
-                                      "UserClass(Hex): ",
-                                      "UserClass(ASCII): ",
-                                      "RelayAgentInformation: "};
-
 // The echo lines, then whole 19-line blocks, then "Done": the number of blocks, or -1.
 int Blocks(const std::string& out, const std::string& echo = kEcho) {
   if (out.compare(0, echo.size(), echo) != 0) return -1;
@@ -259,7 +242,8 @@ int Blocks(const std::string& out, const std::string& echo = kEcho) {
     for (int line = 0; line < 19; ++line) {
       const size_t eol = out.find("\r\n", at);
       if (eol == std::string::npos || eol >= end + 1) return -1;
-      if (line < 18 ? out.compare(at, std::strlen(kLabelsInOrder[line]), kLabelsInOrder[line]) != 0
+      if (line < 18 ? out.compare(at, std::strlen(testing_support::kBlockLabels[line]),
+                                  testing_support::kBlockLabels[line]) != 0
                     : eol != at) {
         return -1;
       }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/fake_os.h"
+#include "support/block_labels.h"
 #include "viewer/linereader.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
@@ -47,25 +48,6 @@ std::string Run(const std::string& log, bool console, bool skip, size_t chunk,
   return os.Stdout();
 }
 
-const char* const kLabels[] = {"Event: ",
-                               "Date: ",
-                               "Time: ",
-                               "Description: ",
-                               "IP Address: ",
-                               "Host Name: ",
-                               "MAC Address: ",
-                               "User Name: ",
-                               "Transaction ID: ",
-                               "QR Result: ",
-                               "Probation Time: ",
-                               "Correlation ID: ",
-                               "Dhc ID: ",
-                               "VendorClass(Hex): ",
-                               "VendorClass(ASCII): ",
-                               "UserClass(Hex): ",
-                               "UserClass(ASCII): ",
-                               "RelayAgentInformation: "};
-
 void CheckBlocks(const std::string& out) {
   size_t at = 0;
   while (at < out.size()) {
@@ -73,7 +55,8 @@ void CheckBlocks(const std::string& out) {
       const size_t end = out.find("\r\n", at);
       Check(end != std::string::npos);
       if (line < 18) {
-        Check(out.compare(at, std::strlen(kLabels[line]), kLabels[line]) == 0);
+        Check(out.compare(at, std::strlen(testing_support::kBlockLabels[line]),
+                          testing_support::kBlockLabels[line]) == 0);
       } else {
         Check(end == at);
       }
