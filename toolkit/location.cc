@@ -4,6 +4,7 @@
 #include "platform/rules.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
+#include "toolkit/text.h"
 
 namespace mef32 {
 
@@ -23,15 +24,6 @@ std::string AsciiLower(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return lowered;
-}
-
-void ReplaceFirst(std::string& text, std::string_view from, std::string_view to) {
-  const size_t at = text.find(from);
-  if (at == std::string::npos) return;
-  std::string replaced = text.substr(0, at);
-  replaced += to;
-  replaced += std::string_view(text).substr(at + from.size());
-  text = std::move(replaced);
 }
 
 // A registry value read as text: missing or empty reads as "", strings up to their first NUL.
@@ -89,8 +81,8 @@ std::string RewriteAppPath(std::string_view value, std::string_view name) {
   std::string result(value);
   result += '\\';
   result += name;
-  ReplaceFirst(result, "\\\\", "\\");
-  ReplaceFirst(result, ";", "\\");
+  detail::ReplaceFirst(result, "\\\\", "\\");
+  detail::ReplaceFirst(result, ";", "\\");
   return result;
 }
 

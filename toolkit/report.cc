@@ -4,6 +4,7 @@
 
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
+#include "toolkit/text.h"
 
 namespace mef32 {
 namespace {
@@ -36,15 +37,6 @@ std::string TimeStamp(const platform::LocalTime& t) {
   std::snprintf(stamp, sizeof stamp, "%04u%02u%02u%02u%02u%02u%03u", t.year, t.month, t.day, t.hour,
                 t.minute, t.second, t.millisecond);
   return stamp;
-}
-
-void ReplaceFirst(std::string& text, std::string_view from, std::string_view to) {
-  const size_t at = text.find(from);
-  if (at == std::string::npos) return;
-  std::string replaced = text.substr(0, at);
-  replaced += to;
-  replaced += std::string_view(text).substr(at + from.size());
-  text = std::move(replaced);
 }
 
 void AddElement(std::string& text, std::string_view name, std::string_view value) {
@@ -154,8 +146,9 @@ void SaveExceptionRecAsXML(tExceptionRec ExceptionRec, std::string& SavedFileNam
         log.TracePoint = 380;
         std::string chosen =
             ExceptionRec.FileName.empty() ? "E!{selfname}-{timestamp}.xml" : ExceptionRec.FileName;
-        ReplaceFirst(chosen, "{selfname}", settings.SelfName);
-        ReplaceFirst(chosen, "{timestamp}", TimeStamp(Now()));  // a second reading of the clock
+        detail::ReplaceFirst(chosen, "{selfname}", settings.SelfName);
+        detail::ReplaceFirst(chosen, "{timestamp}",
+                             TimeStamp(Now()));  // a second reading of the clock
         name = chosen;
 
         log.TracePoint = 420;
