@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/fake_os.h"
+#include "support/worked_example.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
 
@@ -130,16 +131,8 @@ TEST_F(FaultTest, FailuresOfOtherTypesPassThroughWithCallDepthRestored) {
 }
 
 TEST_F(FaultTest, TheWorkedExampleFile) {
-  gGlobalSettings.SelfName = "AuditView";
-  gGlobalSettings.Version = "2.4.1.7";
-  gGlobalSettings.HostName = "WS042";
   os_.tick_count = 700000000;
-  tExceptionRec record;
-  record.Function = "mef32.GetEXEPath";
-  record.ClassName = "ERangeError";
-  record.Message = "Range check error";
-  record.Trace = 100;
-  record.bBeep = true;
+  const tExceptionRec record = testing_support::WorkedExampleFault();
   std::string saved;
   SaveExceptionRecAsXML(record, saved);
   EXPECT_EQ(saved, "E!AuditView-20221102140840123.xml");

@@ -8,6 +8,7 @@
 
 #include "platform/os.h"
 #include "support/local_only_os.h"
+#include "support/worked_example.h"
 #include "toolkit/Mef32.h"
 
 namespace platform {
@@ -94,15 +95,7 @@ TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
   LocalOnlyOs os;  // real files and clocks; the notice goes nowhere
   SetForTesting(&os);
   mef32::gGlobalSettings = mef32::tGlobalSettings();
-  mef32::gGlobalSettings.SelfName = "AuditView";
-  mef32::gGlobalSettings.Version = "2.4.1.7";
-  mef32::gGlobalSettings.HostName = "WS042";
-  mef32::tExceptionRec record;
-  record.Function = "mef32.GetEXEPath";
-  record.ClassName = "ERangeError";
-  record.Message = "Range check error";
-  record.Trace = 100;
-  record.bBeep = true;
+  const mef32::tExceptionRec record = testing_support::WorkedExampleFault();
   std::string saved;
   mef32::SaveExceptionRecAsXML(record, saved);
   SetForTesting(nullptr);
