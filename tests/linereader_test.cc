@@ -40,10 +40,22 @@ TEST(ReadLines, LineEndsCarriageReturnsAndCtrlZ) {
       {"\x1a"
        "a\n",
        {}},
+      // Ctrl-Z inside a line ends it; the rest of it is skipped, and the next line follows.
       {"a\x1a"
        "b\nc\n",
-       {"a"}},  // Ctrl-Z inside a line ends it and the input
+       {"a", "c"}},
       {"a\r\x1a", {"a"}},
+      {"a\x1a"
+       "b\r\n\r\nc",
+       {"a", "", "c"}},
+      {"a\x1a\x1a"
+       "b\rc\nd\x1a\n\x1a"
+       "e\n",
+       {"a", "d"}},  // a Ctrl-Z that begins the line after a skipped rest still ends the input
+      {"\r\x1a\nb", {"", "b"}},  // the CR is the line's first byte: the Ctrl-Z is inside it
+      {"a\x1a"
+       "b",
+       {"a"}},
       {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
       {"x,y\xff\x80\n", {"x,y\xff\x80"}},
   };

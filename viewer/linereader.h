@@ -1,5 +1,8 @@
 // Reads a log as lines, in constant memory whatever its size and with no limit on a line.
-// A line ends at LF or CR LF; any other CR is dropped; a Ctrl-Z (byte 26) ends the input.
+// A line ends at LF or CR LF; any other CR is dropped. A Ctrl-Z (byte 26) that begins a line ends
+// the input. One inside a line ends that line: the rest of it, up to and including its LF, is
+// skipped and reading goes on with the next line, so that a client that puts the byte into its
+// host name or vendor class cannot hide the records after its own.
 #pragma once
 
 #include <cstring>
@@ -66,54 +69,79 @@ void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
 // Where the next line to hand on lies: every line, unless a scan can rule lines out unread.
 inline const char* EveryLine(const char* from, const char*) { return from; }
 
+namespace detail {
+
+// Hands on the lines of [p, stop), which holds no Ctrl-Z: first the end of the line in carry,
+// then the whole lines, and keeps the start of a line that runs on past stop in carry.
+template <typename OnLine, typename NextLine>
+void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBuffer& scratch,
+                OnLine& on_line, NextLine& next_line) {
+  if (carry.size != 0) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)));
+    if (lf == nullptr) {
+      carry.Append(p, static_cast<size_t>(stop - p));
+      return;
+    }
+    carry.Append(p, static_cast<size_t>(lf - p));
+    EmitLine(carry.View(), scratch, on_line);
+    carry.Clear();
+    p = lf + 1;
+  }
+  const char* lines_end = stop;
+  while (lines_end > p && lines_end[-1] != '\n') --lines_end;
+  while (p < lines_end) {
+    const char* at = next_line(p, lines_end);
+    if (at >= lines_end) break;
+    const char* start = at;
+    while (start > p && start[-1] != '\n') --start;
+    const char* lf =
+        static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(lines_end - at)));
+    EmitLine(std::string_view(start, static_cast<size_t>(lf - start)), scratch, on_line);
+    p = lf + 1;
+  }
+  carry.Append(lines_end, static_cast<size_t>(stop - lines_end));
+}
+
+}  // namespace detail
+
 // Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
 // EInOutError. The view is valid only during the call, and kLineSlack bytes after it can be read.
 // next_line(from, end), given the start of a line, answers a position in the first line of
 // [from, end) that is to be handed on, or end: the lines it passes over are not handed on.
-// Lines that run on past a block are always handed on.
+// Lines that run on past a block, or that a Ctrl-Z cuts short, are always handed on.
 template <typename OnLine, typename NextLine = decltype(EveryLine)>
 void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
                NextLine&& next_line = EveryLine) {
   std::unique_ptr<char[]> block(new char[kReadBlock + kLineSlack]);
   tPaddedBuffer carry;  // the start of a line that runs on past a block
   tPaddedBuffer scratch;
-  bool more = true;
-  while (more) {
+  bool skipping = false;  // in the rest of a line that a Ctrl-Z cut short
+  for (;;) {
     size_t got = 0;
     const platform::ErrorCode error = os.Read(file, block.get(), kReadBlock, &got);
     if (error != platform::kErrorNone) RaiseInOutError(error);
     if (got == 0) break;
     const char* p = block.get();
-    const char* end = p + got;
-    if (const void* z = std::memchr(p, kCtrlZ, got)) {
-      end = static_cast<const char*>(z);
-      more = false;
-    }
-    if (carry.size != 0) {
-      const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-      if (lf == nullptr) {
-        carry.Append(p, static_cast<size_t>(end - p));
+    const char* const end = p + got;
+    while (p < end) {
+      if (skipping) {
+        const char* lf =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (lf == nullptr) break;
+        skipping = false;
+        p = lf + 1;
         continue;
       }
-      carry.Append(p, static_cast<size_t>(lf - p));
+      const char* z =
+          static_cast<const char*>(std::memchr(p, kCtrlZ, static_cast<size_t>(end - p)));
+      detail::SplitLines(p, z != nullptr ? z : end, carry, scratch, on_line, next_line);
+      if (z == nullptr) break;
+      if (carry.size == 0) return;  // the Ctrl-Z begins a line: the input ends here
       detail::EmitLine(carry.View(), scratch, on_line);
       carry.Clear();
-      p = lf + 1;
+      skipping = true;
+      p = z + 1;
     }
-    // The whole lines of the block, then the start of one that goes on in the next.
-    const char* lines_end = end;
-    while (lines_end > p && lines_end[-1] != '\n') --lines_end;
-    while (p < lines_end) {
-      const char* at = next_line(p, lines_end);
-      if (at >= lines_end) break;
-      const char* start = at;
-      while (start > p && start[-1] != '\n') --start;
-      const char* lf =
-          static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(lines_end - at)));
-      detail::EmitLine(std::string_view(start, static_cast<size_t>(lf - start)), scratch, on_line);
-      p = lf + 1;
-    }
-    carry.Append(lines_end, static_cast<size_t>(end - lines_end));
   }
   if (carry.size != 0) detail::EmitLine(carry.View(), scratch, on_line);
 }

@@ -1,11 +1,13 @@
 // The line reader fed in chunks of the sizes the input asks for. Checks: the lines, each with
-// its LF, give back the input up to its first Ctrl-Z with every CR taken out; the last line
-// needs no LF, and a line that was all CRs still counts.
+// its LF, give back the input read line by line with every CR taken out, each line cut at a
+// Ctrl-Z inside it, up to a Ctrl-Z that begins a line; the last line needs no LF, and a line
+// that was all CRs still counts.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/fake_os.h"
@@ -50,16 +52,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++lines;
   });
 
-  std::string expected = input.substr(0, input.find('\x1a'));
-  size_t expected_lines = 0;
-  for (char c : expected) expected_lines += c == '\n';
-  if (!expected.empty() && expected.back() != '\n') {
-    expected += '\n';
-    ++expected_lines;
-  }
+  // The rules read plainly, one physical line at a time: a Ctrl-Z that begins a line ends the
+  // input, one inside a line cuts it short there, and CRs are taken out.
   std::string without_cr;
-  for (char c : expected) {
-    if (c != '\r') without_cr += c;
+  size_t expected_lines = 0;
+  for (size_t at = 0; at < input.size() && input[at] != '\x1a';) {
+    const size_t lf = input.find('\n', at);
+    std::string_view line =
+        std::string_view(input).substr(at, lf == std::string::npos ? input.npos : lf - at);
+    line = line.substr(0, line.find('\x1a'));
+    for (char c : line) {
+      if (c != '\r') without_cr += c;
+    }
+    without_cr += '\n';
+    ++expected_lines;
+    if (lf == std::string::npos) break;
+    at = lf + 1;
   }
   if (joined != without_cr || lines != expected_lines) std::abort();
   return 0;
