@@ -15,6 +15,13 @@ std::string FakeOs::Stdout() const {
   return text;
 }
 
+bool FakeOs::ConsoleTextAttribute(uint16_t* attribute) {
+  ++attribute_readings;
+  if (!console) return false;
+  *attribute = console_attribute;
+  return true;
+}
+
 void FakeOs::SetTextAttribute(uint16_t attribute) { events.push_back({true, {}, attribute}); }
 
 ErrorCode FakeOs::WriteStdout(const char* data, size_t size) {

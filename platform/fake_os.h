@@ -27,6 +27,9 @@ class FakeOs : public Os {
 
   PathStyle style = PathStyle::kWindows;
   bool console = false;
+  uint16_t console_attribute = kAttributeDefault;  // what the user's console had
+  int attribute_readings = 0;
+  int interrupt_attribute = -1;  // set by RestoreTextAttributeOnInterrupt
   std::vector<std::string> arguments;
   std::string module_file_name = "C:\\Tools\\Tessal.exe";
   std::string current_directory;
@@ -79,7 +82,11 @@ class FakeOs : public Os {
 
   PathStyle Style() const override { return style; }
   bool StdoutIsConsole() override { return console; }
+  bool ConsoleTextAttribute(uint16_t* attribute) override;
   void SetTextAttribute(uint16_t attribute) override;
+  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
+    interrupt_attribute = attribute;
+  }
   ErrorCode WriteStdout(const char* data, size_t size) override;
   void WriteStderr(std::string_view text) override { stderr_text.append(text); }
   std::vector<std::string> Arguments() override { return arguments; }

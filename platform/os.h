@@ -79,8 +79,13 @@ class Os {
 
   // Standard streams and console.
   virtual bool StdoutIsConsole() = 0;
+  // The attribute (colours) of the console text on standard output; false when it is no console.
+  virtual bool ConsoleTextAttribute(uint16_t* attribute) = 0;
   // Changes the colour of text written to the console from now on; no effect elsewhere.
   virtual void SetTextAttribute(uint16_t attribute) = 0;
+  // From now on an interrupt (Ctrl-C) sets this attribute before the process ends, so that the
+  // console is not left red.
+  virtual void RestoreTextAttributeOnInterrupt(uint16_t attribute) = 0;
   // Writes all of the bytes or fails.
   virtual ErrorCode WriteStdout(const char* data, size_t size) = 0;
   virtual void WriteStderr(std::string_view text) = 0;
@@ -91,7 +96,8 @@ class Os {
   virtual std::string ModuleFileName() = 0;
   virtual bool ChangeDirectory(const std::string& dir) = 0;
 
-  // Files.
+  // Files. On 64-bit Windows a 32-bit process sees the file system as the user does: System32
+  // is the 64-bit System32, not SysWOW64.
   // True when at least one directory entry of any kind matches the name or wildcard pattern.
   virtual bool FindFirst(const std::string& pattern) = 0;
   // True when the name is an existing entry that is not a directory.

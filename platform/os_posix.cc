@@ -160,25 +160,60 @@ std::string ExecutableFromArgv0() {
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != name.npos; }
 
+// The ANSI sequence that stands in for a console attribute on a terminal. The default attribute
+// gives the terminal's own colours back.
+size_t AnsiSequence(uint16_t attribute, char (&code)[16]) {
+  if ((attribute & 0xFF) == kAttributeDefault) {
+    std::memcpy(code, "\x1b[0m", 5);
+    return 4;
+  }
+  const int colour =
+      ((attribute & 4) ? 1 : 0) | ((attribute & 2) ? 2 : 0) | ((attribute & 1) ? 4 : 0);
+  const int base = (attribute & 8) ? 90 : 30;
+  return static_cast<size_t>(snprintf(code, sizeof code, "\x1b[%dm", base + colour));
+}
+
+// What an interrupt writes to the terminal before the process ends; set before the handler is.
+char g_interrupt_code[16];
+size_t g_interrupt_size = 0;
+
+void RestoreAttributeAndEnd(int signal_number) {
+  // Only async-signal-safe calls: write, then the default action of the signal.
+  const ssize_t ignored = write(STDOUT_FILENO, g_interrupt_code, g_interrupt_size);
+  (void)ignored;
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
 class PosixOs final : public Os {
  public:
   PathStyle Style() const override { return PathStyle::kPosix; }
 
   bool StdoutIsConsole() override { return isatty(STDOUT_FILENO) == 1; }
 
+  // A terminal's colours cannot be asked: its own are the default attribute.
+  bool ConsoleTextAttribute(uint16_t* attribute) override {
+    if (!StdoutIsConsole()) return false;
+    *attribute = kAttributeDefault;
+    return true;
+  }
+
   void SetTextAttribute(uint16_t attribute) override {
     // ANSI colour codes stand in for the console attribute, and only on a terminal.
     if (!StdoutIsConsole()) return;
     char code[16];
-    if ((attribute & 0xFF) == kAttributeDefault) {
-      std::memcpy(code, "\x1b[0m", 5);
-    } else {
-      const int colour =
-          ((attribute & 4) ? 1 : 0) | ((attribute & 2) ? 2 : 0) | ((attribute & 1) ? 4 : 0);
-      const int base = (attribute & 8) ? 90 : 30;
-      snprintf(code, sizeof code, "\x1b[%dm", base + colour);
+    WriteAll(STDOUT_FILENO, code, AnsiSequence(attribute, code));
+  }
+
+  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
+    if (!StdoutIsConsole()) return;
+    g_interrupt_size = AnsiSequence(attribute, g_interrupt_code);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction before {};
+      // A signal the caller chose to ignore stays ignored.
+      if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+      signal(signal_number, RestoreAttributeAndEnd);
     }
-    WriteAll(STDOUT_FILENO, code, std::strlen(code));
   }
 
   ErrorCode WriteStdout(const char* data, size_t size) override {

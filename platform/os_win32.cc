@@ -21,6 +21,8 @@ namespace {
 
 // ReadFile and WriteFile take 32-bit counts.
 constexpr size_t kMaxTransfer = 1u << 30;
+// Longer than any path Windows can give (32767 characters).
+constexpr size_t kMaxPathBuffer = 1u << 16;
 
 // The Windows Sockets functions, from WS2_32.DLL once it is loaded.
 struct tWinsock {
@@ -45,6 +47,57 @@ bool Bind(F& function, const char* name) {
 
 void CleanupSockets() { g_winsock.cleanup(); }
 
+// A 32-bit process on 64-bit Windows has its file names under System32 redirected to SysWOW64,
+// where there are no DHCP logs: C:\Windows\System32\dhcp would silently name another folder than
+// the one the administrator typed. Each file operation turns that redirection off for itself
+// and back on straight after, so that nothing else (the loading of WS2_32.DLL above all) sees
+// the 64-bit System32. The functions are looked up at run time, so the program still starts
+// where they do not exist; on 32-bit Windows and in a 64-bit process they do nothing.
+class tNativeFileNames {
+ public:
+  explicit tNativeFileNames(const std::string& path) {
+    // Sysnative is an alias of the redirection itself, which is left on for it.
+    if (Functions().disable == nullptr || NamesSysnative(path)) return;
+    off_ = Functions().disable(&state_) != 0;
+  }
+  ~tNativeFileNames() {
+    if (off_) Functions().revert(state_);
+  }
+  tNativeFileNames(const tNativeFileNames&) = delete;
+  tNativeFileNames& operator=(const tNativeFileNames&) = delete;
+
+ private:
+  struct tFunctions {
+    BOOL(WINAPI* disable)(PVOID*) = nullptr;
+    BOOL(WINAPI* revert)(PVOID) = nullptr;
+  };
+  static const tFunctions& Functions() {
+    static const tFunctions functions = [] {
+      tFunctions found;
+      const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+      if (kernel32 == nullptr) return found;
+      found.disable = reinterpret_cast<BOOL(WINAPI*)(PVOID*)>(
+          reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+      found.revert = reinterpret_cast<BOOL(WINAPI*)(PVOID)>(
+          reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+      if (found.revert == nullptr) found.disable = nullptr;
+      return found;
+    }();
+    return functions;
+  }
+
+  PVOID state_ = nullptr;
+  bool off_ = false;
+};
+
+// What a console interrupt gives back before the process ends.
+WORD g_interrupt_attribute = kAttributeDefault;
+
+BOOL WINAPI RestoreAttributeOnInterrupt(DWORD) {
+  ::SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), g_interrupt_attribute);
+  return FALSE;  // the default handler then ends the process as usual
+}
+
 class Win32Os final : public Os {
  public:
   PathStyle Style() const override { return PathStyle::kWindows; }
@@ -54,8 +107,20 @@ class Win32Os final : public Os {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
   }
 
+  bool ConsoleTextAttribute(uint16_t* attribute) override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return false;
+    *attribute = info.wAttributes;
+    return true;
+  }
+
   void SetTextAttribute(uint16_t attribute) override {
     ::SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), attribute);
+  }
+
+  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
+    g_interrupt_attribute = attribute;
+    SetConsoleCtrlHandler(RestoreAttributeOnInterrupt, TRUE);
   }
 
   ErrorCode WriteStdout(const char* data, size_t size) override {
@@ -73,16 +138,27 @@ class Win32Os final : public Os {
   }
 
   std::string ModuleFileName() override {
-    char buffer[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, n);
+    // A folder deeper than MAX_PATH is no reason to answer a cut name: grow until it fits.
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return {};
+      if (n < buffer.size()) {
+        buffer.resize(n);
+        return buffer;
+      }
+      if (buffer.size() >= kMaxPathBuffer) return {};
+      buffer.resize(buffer.size() * 2);
+    }
   }
 
   bool ChangeDirectory(const std::string& dir) override {
+    const tNativeFileNames native(dir);
     return SetCurrentDirectoryA(dir.c_str()) != 0;
   }
 
   bool FindFirst(const std::string& pattern) override {
+    const tNativeFileNames native(pattern);
     WIN32_FIND_DATAA data;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return false;
@@ -91,11 +167,13 @@ class Win32Os final : public Os {
   }
 
   bool IsExistingFile(const std::string& path) override {
+    const tNativeFileNames native(path);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override {
+    const tNativeFileNames native(path);
     // The server keeps writing today's log: share writing as well as reading.
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -118,6 +196,7 @@ class Win32Os final : public Os {
   }
 
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
+    const tNativeFileNames native(path);
     const HANDLE file = CreateFileA(
         path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
         append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,5 +1,7 @@
 #include "platform/rules.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -67,6 +69,28 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+bool NamesSysnative(std::string_view path) {
+  constexpr std::string_view kSysnative = "SYSNATIVE";
+  size_t begin = 0;
+  while (begin <= path.size()) {
+    size_t end = path.find_first_of("\\/", begin);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view component = path.substr(begin, end - begin);
+    if (component.size() == kSysnative.size() &&
+        std::equal(component.begin(), component.end(), kSysnative.begin(),
+                   [](char a, char b) { return AsciiUpper(a) == b; })) {
+      return true;
+    }
+    begin = end + 1;
+  }
+  return false;
+}
+
+uint16_t BrightRedOn(uint16_t attribute) {
+  // The low four bits are the text colour; the background and the rest stay the user's.
+  return static_cast<uint16_t>((attribute & ~uint16_t{0x0F}) | kAttributeBrightRed);
 }
 
 }  // namespace platform

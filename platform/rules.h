@@ -10,6 +10,11 @@
 
 namespace platform {
 
+// Upper-cases the letters a to z only; every other byte stays as it is.
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // Splits a Windows command line into its arguments, the program name first. Blanks and control
 // characters separate arguments, double quotes group blanks and are removed, a backslash is an
 // ordinary character, and quotes with nothing in them yield no argument.
@@ -25,5 +30,12 @@ std::string_view FileNamePart(std::string_view path, PathStyle style);
 // Matches a name against a pattern in which "*" stands for any run of characters and "?" for
 // any one character; every other character stands for itself.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// True when a component of a Windows path is "Sysnative" in any letter case: the name under
+// which a 32-bit process reaches the 64-bit System32 while file-system redirection is on.
+bool NamesSysnative(std::string_view path);
+
+// The console attribute of bright red text on the background of the given attribute.
+uint16_t BrightRedOn(uint16_t attribute);
 
 }  // namespace platform

@@ -87,5 +87,31 @@ TEST(WildcardMatch, StarAndQuestionMark) {
   }
 }
 
+TEST(NamesSysnative, AnyComponentInAnyLetterCase) {
+  struct Case {
+    const char* path;
+    bool sysnative;
+  } cases[] = {
+      {"C:\\Windows\\Sysnative\\dhcp\\DhcpSrvLog-Wed.log", true},
+      {"c:\\windows\\SYSNATIVE\\dhcp\\x.log", true},
+      {"C:/Windows/sysnative/dhcp/x.log", true},
+      {"Sysnative", true},
+      {"..\\Sysnative\\x", true},
+      {"C:\\Windows\\System32\\dhcp\\DhcpSrvLog-Wed.log", false},
+      {"C:\\Windows\\Sysnative2\\x.log", false},
+      {"C:\\logs\\Sysnative.log", false},
+      {"C:\\logs\\my sysnative\\x.log", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NamesSysnative(c.path), c.sysnative) << c.path;
+}
+
+TEST(BrightRedOn, KeepsTheBackgroundAndTheHigherBits) {
+  EXPECT_EQ(BrightRedOn(0x07), 0x0C);
+  EXPECT_EQ(BrightRedOn(0x1E), 0x1C);
+  EXPECT_EQ(BrightRedOn(0xF0), 0xFC);
+  EXPECT_EQ(BrightRedOn(0x8000 | 0x2A), 0x8000 | 0x2C);
+}
+
 }  // namespace
 }  // namespace platform

@@ -10,7 +10,13 @@ class LocalOnlyOs : public FakeOs {
  public:
   PathStyle Style() const override { return Real().Style(); }
   bool StdoutIsConsole() override { return Real().StdoutIsConsole(); }
+  bool ConsoleTextAttribute(uint16_t* attribute) override {
+    return Real().ConsoleTextAttribute(attribute);
+  }
   void SetTextAttribute(uint16_t attribute) override { Real().SetTextAttribute(attribute); }
+  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
+    Real().RestoreTextAttributeOnInterrupt(attribute);
+  }
   ErrorCode WriteStdout(const char* data, size_t size) override {
     return Real().WriteStdout(data, size);
   }
