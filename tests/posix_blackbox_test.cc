@@ -2,7 +2,9 @@
 // files the user may not read.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -227,6 +229,51 @@ TEST(PosixRun, OnATerminalOnlyTheRedEventLinesAreColoured) {
   EXPECT_EQ(screen, expected);
 }
 
+TEST_F(TempDir, ACtrlCOnATerminalGivesItsColoursBack) {
+  // A live log that has shown a denial and goes on: the program waits for more when it is stopped.
+  const fs::path fifo = dir_ / "live.log";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  int master = -1;
+  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    termios raw;
+    tcgetattr(0, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(0, TCSANOW, &raw);
+    execl(TESSAL_EXE, TESSAL_EXE, fifo.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  const int log = open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(log, 0);
+  const std::string record = "15,d,t\r\n";
+  ASSERT_EQ(write(log, record.data(), record.size()), static_cast<ssize_t>(record.size()));
+  std::string screen;
+  auto read_some = [&]() {
+    pollfd ready{master, POLLIN, 0};
+    if (poll(&ready, 1, 10000) != 1) return false;
+    char buffer[4096];
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    screen.append(buffer, static_cast<size_t>(n));
+    return true;
+  };
+  const std::string block_end = "RelayAgentInformation: t\r\n\r\n";
+  while (screen.find(block_end) == std::string::npos && read_some()) {
+  }
+  ASSERT_NE(screen.find("\x1b[91mEvent: 15 "), std::string::npos) << screen;
+  kill(pid, SIGINT);
+  while (read_some()) {
+  }
+  close(master);
+  close(log);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  // The interrupt wrote the user's colours back on its way out.
+  EXPECT_EQ(screen.substr(screen.find(block_end)), block_end + "\x1b[0m");
+}
+
 }  // namespace
 
 namespace {
@@ -419,7 +466,7 @@ TEST_F(TempDir, PipesAndLinksAsTheLog) {
   fs::create_symlink(dir_ / "b.log", dir_ / "a.log");
   fs::create_symlink(dir_ / "a.log", dir_ / "b.log");
   const tRun loop = RunTessal({(dir_ / "a.log").string()});
-  EXPECT_EQ(loop.status, 0);
+  EXPECT_EQ(loop.status, 2);
   EXPECT_NE(loop.out.find(" Unable to locate " + (dir_ / "a.log").string() + "\r\n"),
             std::string::npos);
   EXPECT_EQ(loop.out.substr(loop.out.size() - 6), "Done\r\n");

@@ -269,6 +269,34 @@ TEST_F(ReportLineTest, OnlyTheEventLineOfDenialsAndFailedUpdatesIsRed) {
   for (const auto& event : os_.events) EXPECT_FALSE(event.is_attribute);
 }
 
+TEST_F(ReportLineTest, RedIsDrawnOnTheUsersBackgroundAndTheirColoursComeBack) {
+  os_.console = true;
+  struct Case {
+    uint16_t user, red;
+  } cases[] = {
+      {0x07, 0x0C},  // the default console: exactly 12, then 7
+      {0x1E, 0x1C},  // "color 1e": yellow on blue
+      {0x5F, 0x5C},  // the classic PowerShell console: white on magenta
+      {0x4C, 0x4C},  // already red text: stays as it is
+  };
+  for (const Case& c : cases) {
+    os_.console_attribute = c.user;
+    os_.attribute_readings = 0;
+    os_.events.clear();
+    OutStart();
+    ReportLine("15,d");
+    ReportLine("31,d");
+    OutFlush();
+    std::vector<uint16_t> attributes;
+    for (const auto& event : os_.events) {
+      if (event.is_attribute) attributes.push_back(event.attribute);
+    }
+    EXPECT_EQ(attributes, (std::vector<uint16_t>{c.red, c.user, c.red, c.user})) << c.user;
+    EXPECT_EQ(os_.attribute_readings, 1) << c.user;  // read once, before the first red line
+    EXPECT_EQ(os_.interrupt_attribute, c.user);      // and what a Ctrl-C gives back
+  }
+}
+
 TEST_F(ReportLineTest, RedirectedOutputHasNoColourAndComesInOneWrite) {
   Report("15,d");
   ASSERT_EQ(os_.events.size(), 1u);
@@ -328,7 +356,9 @@ TEST(FilterScan, PassesOverExactlyTheLinesThatCannotMatch) {
       filler + "PC-0042" + filler + "\n" +  // LF alone
       "11,h,p\r\n"
       "c-0042,11,i\r\n"
-      "11,j,PC-0042";  // the last line, without an end
+      "11,k,PC-0042\x1a,PC-0042\r\n"  // cut short by a Ctrl-Z: the rest is not read
+      "11,m,q\x1aPC-0042\r\n"         // the filter only in the rest: no match
+      "11,j,PC-0042";                 // the last line, without an end
   for (const auto& [f1, f2] : std::vector<std::pair<std::string, std::string>>{
            {"PC-0042", ""}, {"PC-0042", "LAPTOP-9"}, {"2", ""}, {"11,", "X"}, {"NOWHERE", ""}}) {
     Filter1 = f1;
@@ -342,10 +372,11 @@ TEST(FilterScan, PassesOverExactlyTheLinesThatCannotMatch) {
   Filter1 = "PC-0042";
   const std::string out = RunOver(log, kReadBlock, true);
   for (const char* date :
-       {"Date: a\r\n", "Date: b\r\n", "Date: c\r\n", "Date: g\r\n", "Date: j\r\n"}) {
+       {"Date: a\r\n", "Date: b\r\n", "Date: c\r\n", "Date: g\r\n", "Date: k\r\n", "Date: j\r\n"}) {
     EXPECT_NE(out.find(date), std::string::npos) << date;
   }
   EXPECT_EQ(out.find("Date: d\r\n"), std::string::npos);
+  EXPECT_EQ(out.find("Date: m\r\n"), std::string::npos);
   Filter1 = "A\rB";
   EXPECT_FALSE(FiltersSkipLines());
   Filter1.clear();

@@ -16,6 +16,14 @@ namespace tessal {
 namespace {
 
 constexpr std::string_view kExclusionMark = "/e:";
+// What every Windows console program answers with its usage.
+constexpr std::string_view kHelpArgument = "/?";
+
+// Exit statuses: a log that is not there is told apart from a failed read, as "if errorlevel 2"
+// in a batch file expects (2 is the Windows code for "file not found").
+constexpr int kExitDone = 0;
+constexpr int kExitInOutError = 1;
+constexpr int kExitNoLog = 2;
 
 bool IsExclusionArgument(const std::string& argument) {
   return argument.find(kExclusionMark) != std::string::npos;
@@ -65,10 +73,10 @@ int RunTessal(const std::vector<std::string>& arguments) {
   OutLine(kVersionBanner);
   OutLine("");
   mef32::SetPathToEXEPath();
-  if (argument(1).empty()) {
+  if (argument(1).empty() || argument(1) == kHelpArgument) {
     WriteUsage();
     OutFlush();
-    return 0;
+    return kExitDone;
   }
   LogFile = argument(1);
   for (size_t position = 2; position <= 4; ++position) {
@@ -85,14 +93,15 @@ int RunTessal(const std::vector<std::string>& arguments) {
   OutLine(" Filter2: " + Filter2);
   OutLine(" Exclude IDs: " + ExcludeIDs);
   OutLine("");
-  if (platform::Current().IsExistingFile(LogFile)) {
+  const bool found = platform::Current().IsExistingFile(LogFile);
+  if (found) {
     ReportLog();
   } else {
     WriteDiagnostics();
   }
   OutLine("Done");
   OutFlush();
-  return 0;
+  return found ? kExitDone : kExitNoLog;
 }
 
 // The last chance: what is written so far goes out, the report goes to standard error.
@@ -105,7 +114,7 @@ int ReportFailure(const std::string& class_name, const void* address, const std:
   platform::Os& os = platform::Current();
   const std::string module(platform::FileNamePart(os.ModuleFileName(), os.Style()));
   os.WriteStderr(LastChanceReport(class_name, module, address, message));
-  return 1;
+  return kExitInOutError;
 }
 
 }  // namespace

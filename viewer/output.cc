@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/os.h"
+#include "platform/rules.h"
 #include "viewer/failure.h"
 
 namespace tessal {
@@ -27,6 +28,7 @@ void OutStart() {
   tOutBuffer& out = Buffer();
   out.used = 0;
   out.console = platform::Current().StdoutIsConsole();
+  out.colours_known = false;
 }
 
 void OutText(std::string_view text) {
@@ -47,11 +49,27 @@ void OutEndLine() {
   if (Buffer().console) OutFlush();
 }
 
-void OutAttribute(uint16_t attribute) {
+void OutRedStart() {
   tOutBuffer& out = Buffer();
   if (!out.console) return;
   OutFlush();
-  platform::Current().SetTextAttribute(attribute);
+  platform::Os& os = platform::Current();
+  if (!out.colours_known) {
+    uint16_t user = platform::kAttributeDefault;
+    if (!os.ConsoleTextAttribute(&user)) user = platform::kAttributeDefault;
+    out.user_attribute = user;
+    out.red_attribute = platform::BrightRedOn(user);
+    out.colours_known = true;
+    os.RestoreTextAttributeOnInterrupt(user);
+  }
+  os.SetTextAttribute(out.red_attribute);
+}
+
+void OutRedEnd() {
+  tOutBuffer& out = Buffer();
+  if (!out.console) return;
+  OutFlush();
+  platform::Current().SetTextAttribute(out.user_attribute);
 }
 
 void OutFlush() {

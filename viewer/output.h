@@ -17,8 +17,11 @@ inline void OutLine(std::string_view text) {
   OutText(text);
   OutEndLine();
 }
-// Colours the console text that follows; nothing happens when output is not a console.
-void OutAttribute(uint16_t attribute);
+// Makes the console text that follows bright red on the user's own background, and then gives
+// the user's own colours back; nothing happens when output is not a console. The user's
+// attribute is read once, before the first red line.
+void OutRedStart();
+void OutRedEnd();
 // Direct building of output in the buffer, for output that is not a console: room for size bytes
 // and 64 more that may be scribbled on, or nullptr when size is more than the buffer can take.
 // OutCommit takes the end of what was built.
@@ -34,6 +37,9 @@ struct tOutBuffer {
   std::unique_ptr<char[]> data{new char[kOutCapacity + kOutScribble]};
   size_t used = 0;
   bool console = false;
+  bool colours_known = false;
+  uint16_t user_attribute = 0;
+  uint16_t red_attribute = 0;
 };
 extern tOutBuffer gOut;
 }  // namespace detail

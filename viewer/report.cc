@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// The wide scans are for x86 and can be left out (TESSAL_SIMD=OFF) to build and test the
+// portable path on its own.
+#if !defined(TESSAL_NO_SIMD) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
+#define TESSAL_X86_SIMD 1
+#if defined(__SSE2__)
+#define TESSAL_SSE2 1
+#endif
 #endif
 
 #include "platform/os.h"
@@ -147,7 +153,7 @@ void SplitInto(std::string_view line, AuditRecord& record) {
   size_t start = 0;  // of the field under way
   int field = 0;
   size_t i = 0;
-#if defined(__SSE2__)
+#if defined(TESSAL_SSE2)
   // Sixteen bytes at a time: a mask of the commas among them.
   const __m128i comma = _mm_set1_epi8(',');
   const size_t whole = kPadded ? n : n & ~size_t{15};
@@ -307,12 +313,12 @@ bool WriteBlockInPlace(const AuditRecord& record, std::string_view line, const t
 void WriteBlockByLines(const AuditRecord& record, int32_t id, const tPadded& event,
                        const tPadded& quarantine) {
   const bool red = IsRedEvent(id);
-  if (red) OutAttribute(platform::kAttributeBrightRed);
+  if (red) OutRedStart();
   OutText(kLabels[kID]);
   OutText(record.Text[kID]);
   OutText(std::string_view(event.text, event.size));
   OutEndLine();
-  if (red) OutAttribute(platform::kAttributeDefault);
+  if (red) OutRedEnd();
   for (int field = kDate; field < kAuditFieldCount; ++field) {
     OutText(kLabels[field]);
     OutText(record.Text[field]);
@@ -379,6 +385,7 @@ struct tScan {
   size_t reach;  // bytes a wide step reads beyond its position, besides its own width
 };
 
+#if defined(TESSAL_X86_SIMD)
 // A verified position among the flagged ones of a wide step, or nullptr.
 const char* FirstTrueHit(const char* at, unsigned mask, const char* end, bool two) {
   for (; mask != 0; mask &= mask - 1) {
@@ -390,8 +397,6 @@ const char* FirstTrueHit(const char* at, unsigned mask, const char* end, bool tw
   return nullptr;
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define TESSAL_WIDE_SCAN 1
 // Thirty-two positions at a time where the processor has AVX2; *at is left where it stopped.
 __attribute__((target("avx2"))) const char* ScanAvx2(const tScan& scan, const char*& at,
                                                      const char* end) {
@@ -450,12 +455,12 @@ const char* NextFilterCandidate(const char* from, const char* end) {
   const tAnchor& other = scan.other;
   const bool two = scan.two;
   const char* at = from;
-#if defined(TESSAL_WIDE_SCAN)
+#if defined(TESSAL_X86_SIMD)
   if (HasAvx2()) {
     if (const char* hit = ScanAvx2(scan, at, end)) return hit;
   }
 #endif
-#if defined(__SSE2__)
+#if defined(TESSAL_SSE2)
   // Sixteen positions at a time: where both anchor bytes of a filter stand, or a lone CR.
   const __m128i first1 = _mm_set1_epi8(static_cast<char>(one.first));
   const __m128i first1_mask = _mm_set1_epi8(static_cast<char>(one.first_mask));
