@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/fake_os.h"
-#include "viewer/linereader.h"
 #include "viewer/output.h"
+#include "viewer/reader.h"
 #include "viewer/report.h"
 
 namespace {
@@ -41,17 +41,16 @@ std::string Log(size_t lines) {
 void ReportLines(benchmark::State& state, const char* filter, const char* exclude) {
   NullOs os;
   platform::SetForTesting(&os);
-  tessal::Filter1 = filter;
-  tessal::ExcludeIDs = exclude;
+  tessal::tRunSettings settings;
+  settings.Filter1 = filter;
+  settings.ExcludeIDs = exclude;
   tessal::OutStart();
   size_t lines = 0;
   for (auto _ : state) {
-    for (const char* line : kLines) tessal::ReportLine(line);
+    for (const char* line : kLines) tessal::ReportLine(line, settings);
     lines += std::size(kLines);
   }
   tessal::OutFlush();
-  tessal::Filter1.clear();
-  tessal::ExcludeIDs.clear();
   platform::SetForTesting(nullptr);
   state.SetItemsProcessed(static_cast<int64_t>(lines));
   state.counters["ns/line"] = benchmark::Counter(

@@ -4,114 +4,21 @@
 
 #include "platform/fake_os.h"
 #include "toolkit/Mef32.h"
-#include "viewer/linereader.h"
 #include "viewer/output.h"
 
 namespace tessal {
 namespace {
 
-TEST(ParseInteger, AcceptsDecimalAndHexForms) {
-  struct Case {
-    const char* text;
-    bool ok;
-    int32_t value;
-  } cases[] = {
-      {"0", true, 0},
-      {"10", true, 10},
-      {"00", true, 0},
-      {"-0", true, 0},
-      {"+31", true, 31},
-      {"  15", true, 15},
-      {"-2147483648", true, INT32_MIN},
-      {"2147483647", true, INT32_MAX},
-      {"000000000002147483647", true, INT32_MAX},
-      {"$0A", true, 10},
-      {"0x0A", true, 10},
-      {"0X0a", true, 10},
-      {"x1f", true, 31},
-      {"X1F", true, 31},
-      {"-$10", true, -16},
-      {"$FFFFFFFF", true, -1},
-      {"$80000000", true, INT32_MIN},
-      {"-$FFFFFFFF", true, 1},
-      {"$000000000FFFFFFFF", true, -1},
-      {" -0x7FFFFFFF", true, -INT32_MAX},
-      // Failures.
-      {"", false, 0},
-      {" ", false, 0},
-      {"-", false, 0},
-      {"+", false, 0},
-      {"$", false, 0},
-      {"0x", false, 0},
-      {"10 ", false, 0},
-      {"\t10", false, 0},
-      {"1 0", false, 0},
-      {"--1", false, 0},
-      {"+-1", false, 0},
-      {"2147483648", false, 0},
-      {"-2147483649", false, 0},
-      {"99999999999999999999", false, 0},
-      {"$100000000", false, 0},
-      {"0xG", false, 0},
-      {"$-1", false, 0},
-      {"ID", false, 0},
-      {"1e3", false, 0},
-      {"0b101", false, 0},
-      {"\xff", false, 0},
-  };
-  for (const Case& c : cases) {
-    int32_t value = 12345;
-    EXPECT_EQ(ParseInteger(c.text, &value), c.ok) << '"' << c.text << '"';
-    if (c.ok) {
-      EXPECT_EQ(value, c.value) << '"' << c.text << '"';
-    }
-  }
-}
-
-TEST(SplitAuditRecord, SeventeenFieldsAndTheRest) {
-  struct Case {
-    const char* line;
-    int field;
-    const char* text;
-  } cases[] = {
-      // 18 commas: the rest keeps the last two pieces and the comma between them.
-      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19", kUserClassASCII, "17"},
-      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19", kRelayAgentInformation, "18,19"},
-      // Exactly 17 commas, nothing after the last.
-      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,", kUserClassASCII, "17"},
-      {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,", kRelayAgentInformation, ""},
-      // Six commas: the seventh piece is the rest, fields 7 to 17 are empty.
-      {"1,2,3,4,5,6,7", kHostName, "6"},
-      {"1,2,3,4,5,6,7", kMACAddress, ""},
-      {"1,2,3,4,5,6,7", kUserClassASCII, ""},
-      {"1,2,3,4,5,6,7", kRelayAgentInformation, "7"},
-      // Quotes mean nothing; blanks are kept.
-      {"11,\"a,b\", x ", kDate, "\"a"},
-      {"11,\"a,b\", x ", kTime, "b\""},
-      {"11,\"a,b\", x ", kRelayAgentInformation, " x "},
-      {",,", kID, ""},
-      {",,", kRelayAgentInformation, ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(SplitAuditRecord(c.line).Text[c.field], c.text) << c.line << " field " << c.field;
-  }
-}
-
 class ReportLineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetForTesting(&os_);
-    Filter1.clear();
-    Filter2.clear();
-    ExcludeIDs.clear();
-  }
+  void SetUp() override { platform::SetForTesting(&os_); }
   void TearDown() override { platform::SetForTesting(nullptr); }
 
   // The output of one line, or "" when it is dropped.
   std::string Report(std::string_view line) {
     os_.events.clear();
     OutStart();
-    ReportLine(line);
+    ReportLine(line, settings_);
     OutFlush();
     return os_.Stdout();
   }
@@ -128,6 +35,7 @@ class ReportLineTest : public ::testing::Test {
   }
 
   platform::FakeOs os_;
+  tRunSettings settings_;
 };
 
 constexpr const char* kWorkedLine =
@@ -212,7 +120,7 @@ TEST_F(ReportLineTest, DropsWhatIsNoRecord) {
 }
 
 TEST_F(ReportLineTest, ExclusionIsASubstringOfTheIDText) {
-  ExcludeIDs = "30,31";
+  settings_.ExcludeIDs = "30,31";
   for (const char* id : {"30", "31", "3", "0", "1"}) {
     EXPECT_EQ(Report(std::string(id) + ",d"), "") << id;
   }
@@ -241,8 +149,8 @@ TEST_F(ReportLineTest, FiltersLookAtTheWholeLineIgnoringCaseOfAToZ) {
       {"\xC9T\xC9", "", "11,\xC9t\xC9", true},
   };
   for (const Case& c : cases) {
-    Filter1 = c.filter1;
-    Filter2 = c.filter2;
+    settings_.Filter1 = c.filter1;
+    settings_.Filter2 = c.filter2;
     EXPECT_EQ(Report(c.line) != "", c.reported) << c.filter1 << "|" << c.filter2 << "|" << c.line;
   }
 }
@@ -284,8 +192,8 @@ TEST_F(ReportLineTest, RedIsDrawnOnTheUsersBackgroundAndTheirColoursComeBack) {
     os_.attribute_readings = 0;
     os_.events.clear();
     OutStart();
-    ReportLine("15,d");
-    ReportLine("31,d");
+    ReportLine("15,d", settings_);
+    ReportLine("31,d", settings_);
     OutFlush();
     std::vector<uint16_t> attributes;
     for (const auto& event : os_.events) {
@@ -309,79 +217,12 @@ TEST_F(ReportLineTest, AFailedWriteIsAnInOutError) {
   os_.stdout_error = 112;
   OutStart();
   try {
-    ReportLine(kWorkedLine);
+    ReportLine(kWorkedLine, settings_);
     FAIL() << "no failure";
   } catch (const mef32::Exception& failure) {
     EXPECT_EQ(failure.ClassName(), "EInOutError");
     EXPECT_EQ(failure.Message(), "I/O error 112");
   }
-}
-
-}  // namespace
-}  // namespace tessal
-
-namespace tessal {
-namespace {
-
-// Everything the run writes for a log, read with the given chunk size, with or without the scan
-// that passes over lines that cannot match.
-std::string RunOver(const std::string& log, size_t chunk, bool skip) {
-  platform::FakeOs os;
-  os.files["log"] = log;
-  os.read_chunk = chunk;
-  platform::SetForTesting(&os);
-  platform::FileHandle file = 0;
-  os.OpenForReading("log", &file);
-  OutStart();
-  auto report = [](std::string_view line) { ReportPaddedLine(line); };
-  if (skip) {
-    ReadLines(os, file, report, NextFilterCandidate);
-  } else {
-    ReadLines(os, file, report);
-  }
-  OutFlush();
-  platform::SetForTesting(nullptr);
-  return os.Stdout();
-}
-
-TEST(FilterScan, PassesOverExactlyTheLinesThatCannotMatch) {
-  const std::string filler(40, 'x');
-  const std::string log =
-      "11,a,PC-0042\r\n"
-      "11,b,pc-0042.corp\r\n"      // either case
-      "11,c,Pc-00\r42\r\n"         // a lone CR inside the filter
-      "11,d,PC-00\r\n42,e\r\n"     // split over two lines: no match
-      "11,f,PC-0041,laptop-9\r\n"  // the second filter only
-      "11,g," +
-      filler + "PC-0042" + filler + "\n" +  // LF alone
-      "11,h,p\r\n"
-      "c-0042,11,i\r\n"
-      "11,k,PC-0042\x1a,PC-0042\r\n"  // cut short by a Ctrl-Z: the rest is not read
-      "11,m,q\x1aPC-0042\r\n"         // the filter only in the rest: no match
-      "11,j,PC-0042";                 // the last line, without an end
-  for (const auto& [f1, f2] : std::vector<std::pair<std::string, std::string>>{
-           {"PC-0042", ""}, {"PC-0042", "LAPTOP-9"}, {"2", ""}, {"11,", "X"}, {"NOWHERE", ""}}) {
-    Filter1 = f1;
-    Filter2 = f2;
-    ASSERT_TRUE(FiltersSkipLines());
-    for (size_t chunk : {size_t{1}, size_t{5}, size_t{17}, size_t{64}, kReadBlock}) {
-      EXPECT_EQ(RunOver(log, chunk, true), RunOver(log, chunk, false))
-          << f1 << "|" << f2 << " chunk " << chunk;
-    }
-  }
-  Filter1 = "PC-0042";
-  const std::string out = RunOver(log, kReadBlock, true);
-  for (const char* date :
-       {"Date: a\r\n", "Date: b\r\n", "Date: c\r\n", "Date: g\r\n", "Date: k\r\n", "Date: j\r\n"}) {
-    EXPECT_NE(out.find(date), std::string::npos) << date;
-  }
-  EXPECT_EQ(out.find("Date: d\r\n"), std::string::npos);
-  EXPECT_EQ(out.find("Date: m\r\n"), std::string::npos);
-  Filter1 = "A\rB";
-  EXPECT_FALSE(FiltersSkipLines());
-  Filter1.clear();
-  Filter2.clear();
-  EXPECT_FALSE(FiltersSkipLines());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(Console, RedLinesKeepTheUsersBackgroundAndGiveTheirColoursBack) {
     ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
     const SHORT row = info.dwCursorPosition.Y;
     OutStart();
-    ReportLine("15,d,t");
+    ReportLine("15,d,t", tRunSettings());
     OutFlush();
     EXPECT_EQ(TextAt(console, row, 9), "Event: 15");
     EXPECT_EQ(AttributeAt(console, row), c.red) << c.user;

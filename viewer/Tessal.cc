@@ -7,13 +7,16 @@
 #include "platform/rules.h"
 #include "toolkit/Mef32.h"
 #include "viewer/failure.h"
-#include "viewer/linereader.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
+#include "viewer/settings.h"
 #include "viewer/version.h"
 
 namespace tessal {
 namespace {
+
+// The run settings, alive for the whole run.
+tRunSettings gRunSettings;
 
 constexpr std::string_view kExclusionMark = "/e:";
 // What every Windows console program answers with its usage.
@@ -35,7 +38,7 @@ std::string WithoutExclusionMark(std::string argument) {
 }
 
 std::string Upper(std::string text) {
-  AsciiUpperInPlace(text);
+  for (char& c : text) c = platform::AsciiUpper(c);
   return text;
 }
 
@@ -46,7 +49,7 @@ void WriteUsage() {
 }
 
 void WriteDiagnostics() {
-  OutLine(" Unable to locate " + LogFile);
+  OutLine(" Unable to locate " + gRunSettings.LogFile);
   OutLine(" gGlobalSettings.Path=\"" + mef32::gGlobalSettings.Path + "\"");
   OutLine(" mef32.GetEXEPath=\"" + mef32::GetEXEPath("") + "\"");
 }
@@ -54,15 +57,10 @@ void WriteDiagnostics() {
 void ReportLog() {
   platform::Os& os = platform::Current();
   platform::FileHandle file = 0;
-  const platform::ErrorCode error = os.OpenForReading(LogFile, &file);
+  const platform::ErrorCode error = os.OpenForReading(gRunSettings.LogFile, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
   // The log stays open until the process ends.
-  auto report = [](std::string_view line) { ReportPaddedLine(line); };
-  if (FiltersSkipLines()) {
-    ReadLines(os, file, report, NextFilterCandidate);
-  } else {
-    ReadLines(os, file, report);
-  }
+  ReportFile(os, file, gRunSettings);
 }
 
 int RunTessal(const std::vector<std::string>& arguments) {
@@ -78,22 +76,23 @@ int RunTessal(const std::vector<std::string>& arguments) {
     OutFlush();
     return kExitDone;
   }
-  LogFile = argument(1);
+  tRunSettings& settings = gRunSettings;
+  settings.LogFile = argument(1);
   for (size_t position = 2; position <= 4; ++position) {
     const std::string text = argument(position);
     if (IsExclusionArgument(text)) {
-      ExcludeIDs = WithoutExclusionMark(text);
+      settings.ExcludeIDs = WithoutExclusionMark(text);
     } else if (position == 2) {
-      Filter1 = Upper(text);
+      settings.Filter1 = Upper(text);
     } else if (position == 3) {
-      Filter2 = Upper(text);
+      settings.Filter2 = Upper(text);
     }
   }
-  OutLine(" Filter1: " + Filter1);
-  OutLine(" Filter2: " + Filter2);
-  OutLine(" Exclude IDs: " + ExcludeIDs);
+  OutLine(" Filter1: " + settings.Filter1);
+  OutLine(" Filter2: " + settings.Filter2);
+  OutLine(" Exclude IDs: " + settings.ExcludeIDs);
   OutLine("");
-  const bool found = platform::Current().IsExistingFile(LogFile);
+  const bool found = platform::Current().IsExistingFile(settings.LogFile);
   if (found) {
     ReportLog();
   } else {

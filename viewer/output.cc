@@ -1,7 +1,6 @@
 #include "viewer/output.h"
 
 #include <cstring>
-#include <memory>
 
 #include "platform/os.h"
 #include "platform/rules.h"

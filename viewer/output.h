@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
+
+#include "viewer/buffers.h"
 
 namespace tessal {
 
@@ -34,7 +35,7 @@ void OutDiscard();
 namespace detail {
 inline constexpr size_t kOutCapacity = 256 * 1024;
 struct tOutBuffer {
-  std::unique_ptr<char[]> data{new char[kOutCapacity + kOutScribble]};
+  tAlignedBytes data = NewAlignedBytes(kOutCapacity + kOutScribble);
   size_t used = 0;
   bool console = false;
   bool colours_known = false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/report.h"
+#include "viewer/record.h"
 
 namespace {
 

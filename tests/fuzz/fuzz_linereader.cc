@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/fake_os.h"
-#include "viewer/linereader.h"
+#include "viewer/reader.h"
 
 namespace {
 

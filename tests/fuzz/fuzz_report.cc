@@ -1,18 +1,22 @@
-// ReportLine with arbitrary filters and exclusion text. Input: three lengths (one byte each) for
-// Filter1, Filter2 and ExcludeIDs, those texts, then log lines.
+// The report of a whole log with arbitrary filters and exclusion text. Input: three lengths (one
+// byte each) for Filter1, Filter2 and ExcludeIDs, a chunk size, those texts, then the log.
 // Checks: every reported block is 19 CR LF-ended lines with the labels in order; a console run
 // writes the same text as a redirected one, the event line of 15 and 31 between 12 and 7; the
-// scan that passes over lines gives the same output as reading every line.
+// run with its block scan writes what reporting every line on its own writes; every scan kernel
+// finds the candidates the portable one finds.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/fake_os.h"
+#include "platform/rules.h"
 #include "support/block_labels.h"
-#include "viewer/linereader.h"
+#include "viewer/filter.h"
 #include "viewer/output.h"
+#include "viewer/reader.h"
 #include "viewer/report.h"
 
 namespace {
@@ -28,8 +32,8 @@ std::string Take(std::string_view& in, size_t n) {
   return taken;
 }
 
-std::string Run(const std::string& log, bool console, bool skip, size_t chunk,
-                platform::FakeOs& os) {
+std::string Run(const std::string& log, bool console, bool every_line, size_t chunk,
+                const tessal::tRunSettings& settings, platform::FakeOs& os) {
   os.files["log"] = log;
   os.console = console;
   os.read_chunk = chunk;
@@ -37,15 +41,29 @@ std::string Run(const std::string& log, bool console, bool skip, size_t chunk,
   platform::FileHandle file = 0;
   os.OpenForReading("log", &file);
   tessal::OutStart();
-  auto report = [](std::string_view line) { tessal::ReportPaddedLine(line); };
-  if (skip) {
-    tessal::ReadLines(os, file, report, tessal::NextFilterCandidate);
+  if (every_line) {
+    tessal::ReadLines(os, file, [&](std::string_view line) { tessal::ReportLine(line, settings); });
   } else {
-    tessal::ReadLines(os, file, report);
+    tessal::ReportFile(os, file, settings);
   }
   tessal::OutFlush();
   platform::SetForTesting(nullptr);
   return os.Stdout();
+}
+
+// Every candidate of the scan in the whole lines of text, scanning on after each one's line.
+std::vector<size_t> Candidates(const tessal::tFilters& filters, std::string_view text) {
+  std::vector<size_t> found;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char* from = begin; from < end;) {
+    const char* at = tessal::NextCandidate(filters, from, end);
+    if (at == end) break;
+    found.push_back(static_cast<size_t>(at - begin));
+    const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    from = lf == nullptr ? end : lf + 1;
+  }
+  return found;
 }
 
 void CheckBlocks(const std::string& out) {
@@ -73,17 +91,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t n1 = static_cast<uint8_t>(in[0]) % 12, n2 = static_cast<uint8_t>(in[1]) % 12,
                ne = static_cast<uint8_t>(in[2]) % 12, chunk = 1 + static_cast<uint8_t>(in[3]) % 64;
   in.remove_prefix(4);
-  tessal::Filter1 = Take(in, n1);
-  tessal::Filter2 = Take(in, n2);
-  tessal::ExcludeIDs = Take(in, ne);
-  tessal::AsciiUpperInPlace(tessal::Filter1);
-  tessal::AsciiUpperInPlace(tessal::Filter2);
+  tessal::tRunSettings settings;
+  settings.Filter1 = Take(in, n1);
+  settings.Filter2 = Take(in, n2);
+  settings.ExcludeIDs = Take(in, ne);
+  for (std::string* filter : {&settings.Filter1, &settings.Filter2}) {
+    for (char& c : *filter) c = platform::AsciiUpper(c);
+  }
   const std::string log(in);
 
-  platform::FakeOs redirected, console, skipped;
-  const std::string out = Run(log, false, false, chunk, redirected);
+  platform::FakeOs redirected, console, each;
+  const std::string out = Run(log, false, false, chunk, settings, redirected);
   CheckBlocks(out);
-  Check(Run(log, true, false, chunk, console) == out);
+  Check(Run(log, true, false, chunk, settings, console) == out);
   for (size_t i = 0; i < console.events.size(); ++i) {
     if (!console.events[i].is_attribute) continue;
     // Red comes just before an event line of 15 or 31, and the default right after it.
@@ -95,6 +115,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(console.events[i + 1].text.rfind("Event: ", 0) == 0);
     }
   }
-  if (tessal::FiltersSkipLines()) Check(Run(log, false, true, chunk, skipped) == out);
+  Check(Run(log, false, true, chunk, settings, each) == out);
+
+  tessal::tFilters filters = tessal::PrepareFilters(settings.Filter1, settings.Filter2);
+  if (filters.scan) {
+    // The scan is given whole lines without a Ctrl-Z, as the reader gives it its blocks.
+    std::string lines = log.substr(0, log.find('\x1a'));
+    lines.resize(lines.rfind('\n') == std::string::npos ? 0 : lines.rfind('\n') + 1);
+    filters.kernel = tessal::tScanKernel::kPortable;
+    const std::vector<size_t> portable = Candidates(filters, lines);
+    for (tessal::tScanKernel kernel : tessal::KernelsHere()) {
+      filters.kernel = kernel;
+      Check(Candidates(filters, lines) == portable);
+    }
+  }
   return 0;
 }

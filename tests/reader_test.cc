@@ -1,4 +1,4 @@
-#include "viewer/linereader.h"
+#include "viewer/reader.h"
 
 #include <gtest/gtest.h>
 

@@ -6,45 +6,27 @@
 #pragma once
 
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "platform/os.h"
+#include "viewer/buffers.h"
 #include "viewer/failure.h"
 
 namespace tessal {
 
 inline constexpr size_t kReadBlock = 128 * 1024;  // stays in the cache while it is worked on
 inline constexpr char kCtrlZ = 26;
-// Every line handed on is followed by at least this many readable bytes, so that the report can
-// copy its pieces in whole chunks.
-inline constexpr size_t kLineSlack = 64;
 
-// A growable byte buffer that always keeps kLineSlack bytes of room after its contents.
-struct tPaddedBuffer {
-  std::unique_ptr<char[]> data{new char[kLineSlack]};
-  size_t size = 0;
-  size_t capacity = 0;
-
-  void Clear() { size = 0; }
-  void Append(const char* from, size_t count) {
-    if (size + count > capacity) {
-      size_t grown = capacity < 256 ? 256 : capacity;
-      while (grown < size + count) grown += grown / 2;  // a 64 MB line may cost 1.5 times
-      std::unique_ptr<char[]> bigger(new char[grown + kLineSlack]);
-      std::memcpy(bigger.get(), data.get(), size);
-      data = std::move(bigger);
-      capacity = grown;
-    }
-    std::memcpy(data.get() + size, from, count);
-    size += count;
-  }
-  std::string_view View() const { return {data.get(), size}; }
-};
+// The line-end rule: a line ends at LF, and a CR right before that LF belongs to the line end.
+// Any other CR is dropped from the line, which goes on: this is such a CR.
+inline bool IsDroppedCr(const char* at, const char* end) {
+  return at[0] == '\r' && (at + 1 >= end || at[1] != '\n');
+}
 
 namespace detail {
 
-// Hands on a line without its CRs, using scratch only when a CR stands inside it.
+// Hands on a line without its CRs (the one of its CR LF end, and those it drops), using scratch
+// only when a CR stands inside it.
 template <typename OnLine>
 void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -112,7 +94,7 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
 template <typename OnLine, typename NextLine = decltype(EveryLine)>
 void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
                NextLine&& next_line = EveryLine) {
-  std::unique_ptr<char[]> block(new char[kReadBlock + kLineSlack]);
+  const tAlignedBytes block = NewAlignedBytes(kReadBlock + kLineSlack);
   tPaddedBuffer carry;  // the start of a line that runs on past a block
   tPaddedBuffer scratch;
   bool skipping = false;  // in the rest of a line that a Ctrl-Z cut short

@@ -1,0 +1,131 @@
+// The filters: the plain test of a line, and the block scans that pass over the lines that
+// cannot match. Every scan kernel the processor has must find exactly what the portable one
+// finds, and a whole run with the scan must write what reading every line writes.
+#include "viewer/filter.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_os.h"
+#include "viewer/buffers.h"
+#include "viewer/output.h"
+#include "viewer/reader.h"
+#include "viewer/report.h"
+
+namespace tessal {
+namespace {
+
+const std::string kFiller(40, 'x');
+// Matches in either case, a lone CR inside the filter, a filter split over two lines, the
+// second filter alone, an LF without CR, Ctrl-Z cutting lines short, the last line without an
+// end.
+const std::string kLog =
+    "11,a,PC-0042\r\n"
+    "11,b,pc-0042.corp\r\n"
+    "11,c,Pc-00\r42\r\n"
+    "11,d,PC-00\r\n42,e\r\n"
+    "11,f,PC-0041,laptop-9\r\n"
+    "11,g," +
+    kFiller + "PC-0042" + kFiller + "\n" +
+    "11,h,p\r\n"
+    "c-0042,11,i\r\n"
+    "11,k,PC-0042\x1a,PC-0042\r\n"
+    "11,m,q\x1aPC-0042\r\n"
+    "11,j,PC-0042";
+
+const std::vector<std::pair<std::string, std::string>> kFilterPairs = {
+    {"PC-0042", ""}, {"PC-0042", "LAPTOP-9"}, {"2", ""}, {"11,", "X"}, {"NOWHERE", ""},
+    {"C", "0"},      {"PC-0042", "PC-0042"}};
+
+// Every candidate a kernel finds, scanning on from the line after each one.
+std::vector<size_t> Candidates(const tFilters& filters, std::string_view text) {
+  std::vector<size_t> found;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char* from = begin; from < end;) {
+    const char* at = NextCandidate(filters, from, end);
+    if (at == end) break;
+    found.push_back(static_cast<size_t>(at - begin));
+    const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    from = lf == nullptr ? end : lf + 1;
+  }
+  return found;
+}
+
+TEST(FilterScan, EveryKernelFindsWhatThePortableOneFinds) {
+  // Whole lines only, as the reader hands the scan its blocks; long enough for every width,
+  // with the matches at every offset of a vector step.
+  std::string text;
+  for (int shift = 0; shift < 70; ++shift) {
+    text += "11," + std::string(static_cast<size_t>(shift), 'y') + "pc-0042,\r\n";
+    text += "12," + std::string(static_cast<size_t>(shift), 'z') + "laptop-9\r\n";
+    text += "13," + std::string(static_cast<size_t>(shift), 'w') + "\r,\r\n";
+  }
+  text += std::string(300, 'v') + "\r\n";
+  const std::vector<tScanKernel> kernels = KernelsHere();
+  ASSERT_EQ(kernels.front(), tScanKernel::kPortable);
+  for (const auto& [one, two] : kFilterPairs) {
+    tFilters filters = PrepareFilters(one, two);
+    ASSERT_TRUE(filters.scan) << one;
+    filters.kernel = tScanKernel::kPortable;
+    const std::vector<size_t> portable = Candidates(filters, text);
+    EXPECT_FALSE(portable.empty()) << one;
+    for (tScanKernel kernel : kernels) {
+      filters.kernel = kernel;
+      EXPECT_EQ(Candidates(filters, text), portable)
+          << one << "|" << two << " kernel " << static_cast<int>(kernel);
+    }
+  }
+}
+
+// Everything a run writes for a log read in chunks of the given size.
+std::string RunOver(const std::string& log, size_t chunk, const tRunSettings& settings,
+                    bool every_line) {
+  platform::FakeOs os;
+  os.files["log"] = log;
+  os.read_chunk = chunk;
+  platform::SetForTesting(&os);
+  platform::FileHandle file = 0;
+  os.OpenForReading("log", &file);
+  OutStart();
+  if (every_line) {
+    ReadLines(os, file, [&](std::string_view line) { ReportLine(line, settings); });
+  } else {
+    ReportFile(os, file, settings);
+  }
+  OutFlush();
+  platform::SetForTesting(nullptr);
+  return os.Stdout();
+}
+
+TEST(FilterScan, AWholeRunWritesWhatReadingEveryLineWrites) {
+  for (const auto& [one, two] : kFilterPairs) {
+    tRunSettings settings;
+    settings.Filter1 = one;
+    settings.Filter2 = two;
+    for (size_t chunk : {size_t{1}, size_t{5}, size_t{17}, size_t{64}, kReadBlock}) {
+      EXPECT_EQ(RunOver(kLog, chunk, settings, false), RunOver(kLog, chunk, settings, true))
+          << one << "|" << two << " chunk " << chunk;
+    }
+  }
+  tRunSettings settings;
+  settings.Filter1 = "PC-0042";
+  const std::string out = RunOver(kLog, kReadBlock, settings, false);
+  for (const char* date :
+       {"Date: a\r\n", "Date: b\r\n", "Date: c\r\n", "Date: g\r\n", "Date: k\r\n", "Date: j\r\n"}) {
+    EXPECT_NE(out.find(date), std::string::npos) << date;
+  }
+  for (const char* date : {"Date: d\r\n", "Date: h\r\n", "Date: m\r\n"}) {
+    EXPECT_EQ(out.find(date), std::string::npos) << date;
+  }
+}
+
+TEST(FilterScan, OnlyAFirstFilterWithoutLineEndsLetsTheScanPassOverLines) {
+  EXPECT_TRUE(PrepareFilters("PC-0042", "").scan);
+  EXPECT_TRUE(PrepareFilters("PC-0042", "X").scan);
+  EXPECT_FALSE(PrepareFilters("", "X").scan);  // an empty first filter lets every line through
+  EXPECT_FALSE(PrepareFilters("A\rB", "").scan);
+  EXPECT_FALSE(PrepareFilters("A", "B\nC").scan);
+}
+
+}  // namespace
+}  // namespace tessal

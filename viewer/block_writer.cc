@@ -1,0 +1,125 @@
+#include "viewer/block_writer.h"
+
+#include <cstring>
+
+#include "viewer/output.h"
+
+namespace tessal {
+namespace {
+
+constexpr std::string_view kLabels[kAuditFieldCount] = {
+    "Event: ",
+    "Date: ",
+    "Time: ",
+    "Description: ",
+    "IP Address: ",
+    "Host Name: ",
+    "MAC Address: ",
+    "User Name: ",
+    "Transaction ID: ",
+    "QR Result: ",
+    "Probation Time: ",
+    "Correlation ID: ",
+    "Dhc ID: ",
+    "VendorClass(Hex): ",
+    "VendorClass(ASCII): ",
+    "UserClass(Hex): ",
+    "UserClass(ASCII): ",
+    "RelayAgentInformation: ",
+};
+
+// "\r\n" and the label of every line after the first.
+constexpr tPadded kLineStarts[kAuditFieldCount] = {
+    Pad(""),
+    Pad("\r\n", kLabels[kDate]),
+    Pad("\r\n", kLabels[kTime]),
+    Pad("\r\n", kLabels[kDescription]),
+    Pad("\r\n", kLabels[kIPAddress]),
+    Pad("\r\n", kLabels[kHostName]),
+    Pad("\r\n", kLabels[kMACAddress]),
+    Pad("\r\n", kLabels[kUserName]),
+    Pad("\r\n", kLabels[kTransactionID]),
+    Pad("\r\n", kLabels[kQRResult]),
+    Pad("\r\n", kLabels[kProbationTime]),
+    Pad("\r\n", kLabels[kCorrelationID]),
+    Pad("\r\n", kLabels[kDhcID]),
+    Pad("\r\n", kLabels[kVendorClassHex]),
+    Pad("\r\n", kLabels[kVendorClassASCII]),
+    Pad("\r\n", kLabels[kUserClassHex]),
+    Pad("\r\n", kLabels[kUserClassASCII]),
+    Pad("\r\n", kLabels[kRelayAgentInformation]),
+};
+constexpr tPadded kEventLabel = Pad("Event: ");
+constexpr tPadded kBlockEnd = Pad("\r\n\r\n");
+
+// Room a block needs besides the bytes of its line.
+constexpr size_t kBlockRoom = 1024;
+
+// Copies count bytes in whole 32-byte chunks: the source must have 32 readable bytes past the
+// end of what is copied and the target room for 32 more. Most fields take one chunk.
+inline char* CopyChunks(char* to, const char* from, size_t count) {
+  char* const end = to + count;
+  do {
+    std::memcpy(to, from, 32);
+    to += 32;
+    from += 32;
+  } while (to < end);
+  return end;
+}
+
+inline char* Put(char* to, std::string_view text) {
+  return CopyChunks(to, text.data(), text.size());
+}
+// A constant piece: labels take one chunk, the longer texts two.
+inline char* Put(char* to, const tPadded& piece) {
+  std::memcpy(to, piece.text, 32);
+  if (piece.size > 32) std::memcpy(to + 32, piece.text + 32, 32);
+  return to + piece.size;
+}
+
+// The block straight into the output buffer; false when it does not fit there.
+bool WriteBlockInPlace(const AuditRecord& record, size_t line_size, const tPadded& event,
+                       const tPadded& quarantine) {
+  char* to = OutReserve(line_size + kBlockRoom);
+  if (to == nullptr) return false;
+  to = Put(to, kEventLabel);
+  to = Put(to, record.Text[kID]);
+  to = Put(to, event);
+  for (int field = kDate; field < kAuditFieldCount; ++field) {
+    to = Put(to, kLineStarts[field]);
+    to = Put(to, record.Text[field]);
+    if (field == kQRResult) to = Put(to, quarantine);
+  }
+  OutCommit(Put(to, kBlockEnd));
+  return true;
+}
+
+// The block line by line, each line flushed on a console, the event line in red where it asks.
+void WriteBlockByLines(const AuditRecord& record, int32_t id, const tPadded& event,
+                       const tPadded& quarantine) {
+  const bool red = IsRedEvent(id);
+  if (red) OutRedStart();
+  OutText(kLabels[kID]);
+  OutText(record.Text[kID]);
+  OutText(event.View());
+  OutEndLine();
+  if (red) OutRedEnd();
+  for (int field = kDate; field < kAuditFieldCount; ++field) {
+    OutText(kLabels[field]);
+    OutText(record.Text[field]);
+    if (field == kQRResult) OutText(quarantine.View());
+    OutEndLine();
+  }
+  OutEndLine();
+}
+
+}  // namespace
+
+void WriteBlock(const AuditRecord& record, size_t line_size, int32_t id, const tPadded& event,
+                const tPadded& quarantine) {
+  if (OutIsConsole() || !WriteBlockInPlace(record, line_size, event, quarantine)) {
+    WriteBlockByLines(record, id, event, quarantine);
+  }
+}
+
+}  // namespace tessal

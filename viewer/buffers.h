@@ -1,0 +1,50 @@
+// The viewer's byte buffers: blocks aligned to the cache line (the kernel copies into an aligned
+// block several times faster), and a growable buffer that keeps room behind its bytes so that
+// they can be read in whole chunks.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string_view>
+
+namespace tessal {
+
+inline constexpr size_t kCacheLine = 64;
+// Every line handed on is followed by at least this many readable bytes, so that the report can
+// copy its pieces in whole chunks.
+inline constexpr size_t kLineSlack = 64;
+
+struct tAlignedDelete {
+  void operator()(char* bytes) const { ::operator delete[](bytes, std::align_val_t{kCacheLine}); }
+};
+using tAlignedBytes = std::unique_ptr<char[], tAlignedDelete>;
+
+inline tAlignedBytes NewAlignedBytes(size_t size) {
+  return tAlignedBytes(new (std::align_val_t{kCacheLine}) char[size]);
+}
+
+// A growable byte buffer that always keeps kLineSlack bytes of room after its contents.
+struct tPaddedBuffer {
+  tAlignedBytes data = NewAlignedBytes(kLineSlack);
+  size_t size = 0;
+  size_t capacity = 0;
+
+  void Clear() { size = 0; }
+  void Append(const char* from, size_t count) {
+    if (size + count > capacity) {
+      size_t grown = capacity < 256 ? 256 : capacity;
+      while (grown < size + count) grown += grown / 2;  // a 64 MB line may cost 1.5 times
+      tAlignedBytes bigger = NewAlignedBytes(grown + kLineSlack);
+      std::memcpy(bigger.get(), data.get(), size);
+      data = std::move(bigger);
+      capacity = grown;
+    }
+    std::memcpy(data.get() + size, from, count);
+    size += count;
+  }
+  std::string_view View() const { return {data.get(), size}; }
+};
+
+}  // namespace tessal
