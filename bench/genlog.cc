@@ -5,8 +5,11 @@
 //
 // Writes the header block the server puts at the top of every log, then whole records until at
 // least SIZE_MB * 1,000,000 bytes are written. Lines end in CR LF. The same arguments always give
-// byte-identical output (a fixed-seed PRNG, no clock, no locale). About 1% of the records name
-// the host PC-0042, so a run with the filter PC-0042 keeps about 1% of them.
+// byte-identical output (a fixed-seed PRNG, no clock, no locale). The mix is an office server's:
+// lease renewals above all, each client's vendor class on its lease lines (so on most lines),
+// fully qualified host names, DNS updates after new leases and some renewals, a few denials, and
+// the 19 fields of a server that also logs DnsRegError. About 2% of the lines name the host
+// printer-7, so a run with the filter printer-7 keeps about 2% of them.
 //
 // Build: g++ -std=c++20 -O2 -o genlog bench/genlog.cc
 // The output is written as raw bytes; on Windows run it where standard output is not translated.
@@ -79,8 +82,13 @@ constexpr std::string_view kHeader =
 constexpr std::string_view kDomain = ".corp.example";
 constexpr std::string_view kMsftClass = "0x4D53465420352E30,MSFT 5.0";
 constexpr std::string_view kAndroidClass = "0x616E64726F69642D646863702D3133,android-dhcp-13";
-constexpr int kHostCount = 400;    // host 0 is PC-0042; the others never contain that text
-constexpr int kFilterPercent = 1;  // share of events that concern PC-0042
+constexpr std::string_view kLinuxClass =
+    "0x64686370636420392E342E313A4C696E75782D362E312E302D31332D616D6436343A7838365F36343A47"
+    "656E75696E65496E74656C,dhcpcd 9.4.1:Linux-6.1.0-13-amd64:x86_64:GenuineIntel";
+constexpr std::string_view kPrinterClass =
+    "0x4865776C6574742D5061636B617264204A6574446972656374,Hewlett-Packard JetDirect";
+constexpr int kHostCount = 400;    // host 0 is printer-7; the others never contain that text
+constexpr int kFilterPercent = 2;  // share of events that concern printer-7
 
 // splitmix64: small, fast and good enough for test data.
 class Random {
@@ -154,15 +162,17 @@ Host MakeHost(int index, Random& random) {
   Host host;
   char digits[8];
   if (index == 0) {
-    host.name = "PC-0042";
+    host.name = "printer-7";
     host.name += kDomain;
-    host.vendor_class = kMsftClass;
-  } else if (index < 280) {
-    // PC-0001 .. PC-0279 without PC-0042: index 42 takes the number 0281.
-    const int number = index == 42 ? 281 : index;
-    std::snprintf(digits, sizeof digits, "%04d", number);
+    host.vendor_class = kPrinterClass;
+  } else if (index < 220) {
+    std::snprintf(digits, sizeof digits, "%04d", index);
     host.name = std::string("PC-") + digits + std::string(kDomain);
     host.vendor_class = kMsftClass;
+  } else if (index < 280) {
+    std::snprintf(digits, sizeof digits, "%02d", index - 219);
+    host.name = std::string("srv-build-") + digits + std::string(kDomain);
+    host.vendor_class = kLinuxClass;
   } else if (index < 340) {
     std::snprintf(digits, sizeof digits, "%d", index - 279);
     host.name = std::string("LAPTOP-") + digits + std::string(kDomain);
@@ -173,8 +183,10 @@ Host MakeHost(int index, Random& random) {
     host.name = std::string("android-") + hex;
     host.vendor_class = kAndroidClass;
   } else {
+    // The other printers are named by floor: nothing else contains printer-7.
     std::snprintf(digits, sizeof digits, "%d", index - 387);
     host.name = std::string("PRN-") + digits + "F" + std::string(kDomain);
+    host.vendor_class = kPrinterClass;
   }
   // Office clients in 192.168.10-11.x, phones in the guest range 192.168.20.x.
   char ip[16];
@@ -267,15 +279,15 @@ class Generator {
     const Host& host =
         random_.Below(100) < kFilterPercent ? hosts_[0] : hosts_[1 + random_.Below(kHostCount - 1)];
     const uint32_t roll = random_.Below(100);
-    if (roll < 70) {
+    if (roll < 72) {
       Lease("11", "Renew", host);
-      if (random_.Below(100) < 40) Dns(host);
-    } else if (roll < 78) {
+      if (random_.Below(100) < 10) Dns(host);
+    } else if (roll < 80) {
       Lease("10", "Assign", host);
       Dns(host);
-    } else if (roll < 84) {
+    } else if (roll < 86) {
       Lease("12", "Release", host);
-    } else if (roll < 87) {
+    } else if (roll < 89) {
       Nack(host);
     } else {
       Dns(host);  // the server refreshing a registration

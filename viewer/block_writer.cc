@@ -1,6 +1,7 @@
 #include "viewer/block_writer.h"
 
 #include <cstring>
+#include <utility>
 
 #include "viewer/output.h"
 
@@ -56,7 +57,7 @@ constexpr tPadded kBlockEnd = Pad("\r\n\r\n");
 constexpr size_t kBlockRoom = 1024;
 
 // Copies count bytes in whole 32-byte chunks: the source must have 32 readable bytes past the
-// end of what is copied and the target room for 32 more. Most fields take one chunk.
+// end of what is copied and the target room for 32 more.
 inline char* CopyChunks(char* to, const char* from, size_t count) {
   char* const end = to + count;
   do {
@@ -67,14 +68,36 @@ inline char* CopyChunks(char* to, const char* from, size_t count) {
   return end;
 }
 
-inline char* Put(char* to, std::string_view text) {
-  return CopyChunks(to, text.data(), text.size());
+// A field: one 32-byte copy takes nearly every field whole.
+inline char* PutField(char* to, std::string_view text) {
+  std::memcpy(to, text.data(), 32);
+  if (text.size() > 32) [[unlikely]] {
+    CopyChunks(to + 32, text.data() + 32, text.size() - 32);
+  }
+  return to + text.size();
 }
+
 // A constant piece: labels take one chunk, the longer texts two.
 inline char* Put(char* to, const tPadded& piece) {
   std::memcpy(to, piece.text, 32);
   if (piece.size > 32) std::memcpy(to + 32, piece.text + 32, 32);
   return to + piece.size;
+}
+
+// Lines 2 to 18: the line end before each, its label and its field, the quarantine text after
+// the QR Result. Written out by the compiler for every field, so the sizes of the labels are
+// constants and nothing is decided per field.
+template <int... kFields>
+inline char* PutFieldLines(char* to, const AuditRecord& record, const tPadded& quarantine,
+                           std::integer_sequence<int, kFields...>) {
+  (
+      [&] {
+        to = Put(to, kLineStarts[kFields + kDate]);
+        to = PutField(to, record.Text[kFields + kDate]);
+        if constexpr (kFields + kDate == kQRResult) to = Put(to, quarantine);
+      }(),
+      ...);
+  return to;
 }
 
 // The block straight into the output buffer; false when it does not fit there.
@@ -83,13 +106,10 @@ bool WriteBlockInPlace(const AuditRecord& record, size_t line_size, const tPadde
   char* to = OutReserve(line_size + kBlockRoom);
   if (to == nullptr) return false;
   to = Put(to, kEventLabel);
-  to = Put(to, record.Text[kID]);
+  to = PutField(to, record.Text[kID]);
   to = Put(to, event);
-  for (int field = kDate; field < kAuditFieldCount; ++field) {
-    to = Put(to, kLineStarts[field]);
-    to = Put(to, record.Text[field]);
-    if (field == kQRResult) to = Put(to, quarantine);
-  }
+  to = PutFieldLines(to, record, quarantine,
+                     std::make_integer_sequence<int, kAuditFieldCount - kDate>());
   OutCommit(Put(to, kBlockEnd));
   return true;
 }

@@ -60,47 +60,71 @@ struct tVectorOf<32> {
   typedef uint8_t Bytes __attribute__((vector_size(32)));
   typedef uint64_t Words __attribute__((vector_size(32)));
 };
-template <>
-struct tVectorOf<64> {
-  typedef uint8_t Bytes __attribute__((vector_size(64)));
-  typedef uint64_t Words __attribute__((vector_size(64)));
-};
 
 // The vector kernel, written once for every width: kWidth positions a step are tested for the
 // first and last byte of each filter, and for a dropped CR (a CR not followed by LF, the
-// reader's rule); a step that flags any goes to CandidateAt position by position. Each width is
-// compiled for its instruction set by the function that calls it.
-template <size_t kWidth>
+// reader's rule); kSteps steps are tested together, and when any position is flagged, the
+// flagged ones go to CandidateAt in order. Each width is compiled for its instruction set by
+// the function that calls it.
+template <size_t kWidth, bool kTwo>
 [[gnu::always_inline]] inline const char* VectorScan(const tFilters& filters, const char* at,
                                                      const char* end) {
   using Bytes = typename tVectorOf<kWidth>::Bytes;
   using Words = typename tVectorOf<kWidth>::Words;
+  constexpr size_t kSteps = 64 / kWidth;
   const tAnchor& one = filters.anchor_one;
-  const tAnchor& two = filters.two.empty() ? filters.anchor_one : filters.anchor_two;
+  const tAnchor& two = filters.anchor_two;
   const Bytes first1 = Bytes{} + one.first, first1_mask = Bytes{} + one.first_mask;
   const Bytes last1 = Bytes{} + one.last, last1_mask = Bytes{} + one.last_mask;
   const Bytes first2 = Bytes{} + two.first, first2_mask = Bytes{} + two.first_mask;
   const Bytes last2 = Bytes{} + two.last, last2_mask = Bytes{} + two.last_mask;
   const Bytes cr = Bytes{} + uint8_t{'\r'}, lf = Bytes{} + uint8_t{'\n'};
-  for (; static_cast<size_t>(end - at) >= filters.reach + kWidth; at += kWidth) {
-    Bytes bytes, next, at_last1, at_last2;
-    std::memcpy(&bytes, at, kWidth);
-    std::memcpy(&next, at + 1, kWidth);
-    std::memcpy(&at_last1, at + one.last_offset, kWidth);
-    std::memcpy(&at_last2, at + two.last_offset, kWidth);
-    const Bytes hits =
-        (Bytes)(((bytes & first1_mask) == first1) & ((at_last1 & last1_mask) == last1)) |
-        (Bytes)(((bytes & first2_mask) == first2) & ((at_last2 & last2_mask) == last2)) |
-        (Bytes)((bytes == cr) & (next != lf));
-    const Words words = (Words)hits;
-    uint64_t any = 0;
-    for (size_t i = 0; i < kWidth / 8; ++i) any |= words[i];
-    if (any == 0) continue;
-    for (size_t i = 0; i < kWidth; ++i) {
-      if (hits[i] != 0 && CandidateAt(filters, at + i, end)) return at + i;
+  for (; static_cast<size_t>(end - at) >= filters.reach + kSteps * kWidth; at += kSteps * kWidth) {
+    Bytes hits[kSteps];
+    Words any{};
+#pragma GCC unroll 4
+    for (size_t step = 0; step < kSteps; ++step) {
+      const char* const here = at + step * kWidth;
+      Bytes bytes, next, at_last1;
+      std::memcpy(&bytes, here, kWidth);
+      std::memcpy(&next, here + 1, kWidth);
+      std::memcpy(&at_last1, here + one.last_offset, kWidth);
+      hits[step] = (Bytes)(((bytes & first1_mask) == first1) & ((at_last1 & last1_mask) == last1)) |
+                   (Bytes)((bytes == cr) & (next != lf));
+      if constexpr (kTwo) {
+        Bytes at_last2;
+        std::memcpy(&at_last2, here + two.last_offset, kWidth);
+        hits[step] |=
+            (Bytes)(((bytes & first2_mask) == first2) & ((at_last2 & last2_mask) == last2));
+      }
+      any |= (Words)hits[step];
+    }
+    uint64_t flagged = 0;
+    for (size_t i = 0; i < kWidth / 8; ++i) flagged |= any[i];
+    if (flagged == 0) continue;
+    // The flagged positions as bits, eight bytes at a time: each byte keeps its own bit, and
+    // the multiplication adds the eight bytes into the top one.
+    Bytes bits;
+    for (size_t i = 0; i < kWidth; ++i) bits[i] = static_cast<uint8_t>(1u << (i % 8));
+    for (size_t step = 0; step < kSteps; ++step) {
+      const Words words = (Words)(hits[step] & bits);
+      for (size_t word = 0; word < kWidth / 8; ++word) {
+        for (uint64_t mask = (words[word] * 0x0101010101010101ull) >> 56; mask != 0;
+             mask &= mask - 1) {
+          const char* const here = at + step * kWidth + word * 8 + __builtin_ctzll(mask);
+          if (CandidateAt(filters, here, end)) return here;
+        }
+      }
     }
   }
   return PortableScan(filters, at, end);
+}
+
+template <size_t kWidth>
+[[gnu::always_inline]] inline const char* VectorScan(const tFilters& filters, const char* at,
+                                                     const char* end) {
+  return filters.two.empty() ? VectorScan<kWidth, false>(filters, at, end)
+                             : VectorScan<kWidth, true>(filters, at, end);
 }
 
 const char* Vector16Scan(const tFilters& filters, const char* at, const char* end) {
@@ -110,10 +134,6 @@ const char* Vector16Scan(const tFilters& filters, const char* at, const char* en
 __attribute__((target("avx2"))) const char* Vector32Scan(const tFilters& filters, const char* at,
                                                          const char* end) {
   return VectorScan<32>(filters, at, end);
-}
-__attribute__((target("avx512bw"))) const char* Vector64Scan(const tFilters& filters,
-                                                             const char* at, const char* end) {
-  return VectorScan<64>(filters, at, end);
 }
 #endif
 #endif
@@ -155,8 +175,6 @@ const char* NextCandidate(const tFilters& filters, const char* from, const char*
 #if defined(TESSAL_X86_SIMD)
     case tScanKernel::kVector32:
       return Vector32Scan(filters, from, end);
-    case tScanKernel::kVector64:
-      return Vector64Scan(filters, from, end);
 #endif
 #endif
     default:
@@ -173,9 +191,7 @@ std::vector<tScanKernel> KernelsHere() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
   }();
-  static const bool avx512 = __builtin_cpu_supports("avx512bw") != 0;
   if (avx2) kernels.push_back(tScanKernel::kVector32);
-  if (avx512) kernels.push_back(tScanKernel::kVector64);
 #endif
 #endif
   return kernels;

@@ -13,7 +13,7 @@ namespace tessal {
 
 // The scan kernels: the portable byte loop, and one vector kernel compiled for each width the
 // processor may have. The fastest the processor has is chosen when the filters are prepared.
-enum class tScanKernel { kPortable, kVector16, kVector32, kVector64 };
+enum class tScanKernel { kPortable, kVector16, kVector32 };
 
 // One filter's first and last bytes, as the scans compare them: letters in either case.
 struct tAnchor {

@@ -1,9 +1,35 @@
 #include "viewer/record.h"
 
+#include <bit>
+#include <cstring>
+
 #include "viewer/simd.h"
 
 namespace tessal {
 namespace {
+
+constexpr int kCommas = kRelayAgentInformation;  // the seventeen that end the fields
+
+// The commas among the 16 bytes at p, as bits: bit i for byte i.
+inline uint32_t CommaMask(const char* p) {
+#if defined(TESSAL_SSE2)
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(','))));
+#else
+  // Eight bytes at a time: a zero byte where a comma was, its top bit gathered into the mask.
+  uint32_t mask = 0;
+  for (int half = 0; half < 2; ++half) {
+    uint64_t word;
+    std::memcpy(&word, p + 8 * half, 8);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    const uint64_t x = word ^ 0x2C2C2C2C2C2C2C2Cull;
+    const uint64_t low = 0x7F7F7F7F7F7F7F7Full;
+    const uint64_t zero = ~(((x & low) + low) | x | low);
+    mask |= static_cast<uint32_t>(((zero >> 7) * 0x0102040810204080ull) >> 56) << (8 * half);
+  }
+  return mask;
+#endif
+}
 
 // Fills every text of the record. With kPadded, the 16 bytes after the line may be read.
 template <bool kPadded>
@@ -13,33 +39,28 @@ void SplitInto(std::string_view line, AuditRecord& record) {
   size_t start = 0;  // of the field under way
   int field = 0;
   size_t i = 0;
-#if defined(TESSAL_SSE2)
   // Sixteen bytes at a time: a mask of the commas among them.
-  const __m128i comma = _mm_set1_epi8(',');
   const size_t whole = kPadded ? n : n & ~size_t{15};
   for (; i < whole; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+    uint32_t mask = CommaMask(p + i);
     if (n - i < 16) mask &= (1u << (n - i)) - 1;  // the bytes past the line are not its own
-    while (mask != 0) {
+    for (; mask != 0; mask &= mask - 1) {
       const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
       record.Text[field] = std::string_view(p + start, at - start);
       start = at + 1;
-      if (++field == kRelayAgentInformation) goto rest;
-      mask &= mask - 1;
+      if (++field == kCommas) goto rest;
     }
   }
-#endif
   for (; i < n; ++i) {
     if (p[i] == ',') {
       record.Text[field] = std::string_view(p + start, i - start);
       start = i + 1;
-      if (++field == kRelayAgentInformation) goto rest;
+      if (++field == kCommas) goto rest;
     }
   }
   // Fields without a comma of their own are empty; they point at the end of the line, where
   // the bytes after a padded line may be read as after any other field.
-  for (; field < kRelayAgentInformation; ++field) record.Text[field] = std::string_view(p + n, 0);
+  for (; field < kCommas; ++field) record.Text[field] = std::string_view(p + n, 0);
 rest:
   record.Text[kRelayAgentInformation] = std::string_view(p + start, n - start);
 }
