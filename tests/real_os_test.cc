@@ -122,8 +122,8 @@ TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
       "<e\\.Message>Range check error</e\\.Message>\r\n<SQL></SQL>\r\n<Notes></Notes>\r\n"
       "<Count>0</Count>\r\n</Exception>\r\n</xml>\r\n");
   EXPECT_TRUE(std::regex_match(text.str(), expected)) << text.str();
-  ASSERT_EQ(os.datagrams.size(), 1u);
-  EXPECT_NE(os.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
+  ASSERT_EQ(os.fake.datagrams.size(), 1u);
+  EXPECT_NE(os.fake.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
 }
 
 TEST_F(RealOsTest, AReportWhoseFolderCannotBeWrittenStillCompletes) {
@@ -139,8 +139,8 @@ TEST_F(RealOsTest, AReportWhoseFolderCannotBeWrittenStillCompletes) {
   SetForTesting(nullptr);
   EXPECT_EQ(saved.find("{timestamp}"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
-  EXPECT_EQ(os.tones.size(), 4u);
-  EXPECT_EQ(os.datagrams.size(), 1u);
+  EXPECT_EQ(os.fake.tones.size(), 4u);
+  EXPECT_EQ(os.fake.datagrams.size(), 1u);
   EXPECT_EQ(mef32::gGlobalSettings.CallDepth, 0);
 }
 

@@ -72,7 +72,7 @@ TEST_F(RegistryTest, ANumberIsNoTextAndIsReported) {
                      "<e.Message>Invalid data type for 'Path'</e.Message>\r\n"),
             std::string::npos)
       << xml;
-  EXPECT_EQ(os_.datagrams.size(), 1u);
+  EXPECT_EQ(os_.fake.datagrams.size(), 1u);
 }
 
 }  // namespace
