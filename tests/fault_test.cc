@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/fake_os.h"
+#include "support/toolkit_test.h"
 #include "support/worked_example.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
@@ -35,15 +36,12 @@ Elements Parse(const std::string& xml) {
   return elements;
 }
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public testing_support::ToolkitTest<> {
  protected:
   void SetUp() override {
-    platform::SetForTesting(&os_);
-    gGlobalSettings = tGlobalSettings();
-    detail::ForgetSocketsStarted();
+    ToolkitTest::SetUp();
     os_.directories = {"C:\\Tools\\"};
   }
-  void TearDown() override { platform::SetForTesting(nullptr); }
 
   // Makes the named platform operation fail with a failure of the Exception family.
   void Fail(std::string_view operation, const char* class_name = "ERangeError",
@@ -56,8 +54,6 @@ class FaultTest : public ::testing::Test {
     EXPECT_GT(os_.written.size(), index);
     return index < os_.written.size() ? Parse(os_.files[os_.written[index]]) : Elements();
   }
-
-  platform::FakeOs os_;
 };
 
 const std::vector<std::pair<uint32_t, uint32_t>> kTones = {
@@ -81,7 +77,7 @@ TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
       {"StartSockets", "mef32.PostUDPMessage", 200, [] { return PostUDPMessage("x", 514) == -2; }},
   };
   for (const Case& c : cases) {
-    SetUp();
+    Restart();
     gGlobalSettings.CallDepth = 5;
     int depth_in_report = -1;
     const std::string failing = c.operation;
@@ -91,7 +87,6 @@ TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
         throw Exception("ERangeError", "Range check error");
       }
     };
-    os_.tones.clear();
     EXPECT_TRUE(c.fallback_answered()) << c.function;
     EXPECT_EQ(gGlobalSettings.CallDepth, 5) << c.function;
     ASSERT_FALSE(os_.written.empty()) << c.function;
@@ -249,8 +244,7 @@ TEST_F(FaultTest, AFaultThatRecursInEveryReportEnds) {
       {"clock", [&] { os_.failing_clock_readings = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}; }, 0, 0, 0},
   };
   for (const Case& c : cases) {
-    SetUp();
-    os_ = platform::FakeOs();
+    Restart();
     c.break_it();
     Fail("FindFirst");
     gGlobalSettings.CallDepth = 3;
