@@ -16,22 +16,27 @@ std::string FakeOs::Stdout() const {
 }
 
 bool FakeOs::ConsoleTextAttribute(uint16_t* attribute) {
+  Called(Operation::kConsoleTextAttribute);
   ++attribute_readings;
   if (!console) return false;
   *attribute = console_attribute;
   return true;
 }
 
-void FakeOs::SetTextAttribute(uint16_t attribute) { events.push_back({true, {}, attribute}); }
+void FakeOs::SetTextAttribute(uint16_t attribute) {
+  Called(Operation::kSetTextAttribute);
+  events.push_back({true, {}, attribute});
+}
 
 ErrorCode FakeOs::WriteStdout(const char* data, size_t size) {
+  Called(Operation::kWriteStdout);
   if (stdout_error != kErrorNone) return stdout_error;
   events.push_back({false, std::string(data, size), 0});
   return kErrorNone;
 }
 
 bool FakeOs::ChangeDirectory(const std::string& dir) {
-  Called("ChangeDirectory");
+  Called(Operation::kChangeDirectory);
   if (change_directory_fails || dir.empty()) return false;
   const bool known = std::find(directories.begin(), directories.end(), dir) != directories.end();
   if (known) current_directory = dir;
@@ -39,7 +44,7 @@ bool FakeOs::ChangeDirectory(const std::string& dir) {
 }
 
 bool FakeOs::FindFirst(const std::string& pattern) {
-  Called("FindFirst");
+  Called(Operation::kFindFirst);
   searches.push_back(pattern);
   for (const auto& [name, contents] : files) {
     if (WildcardMatch(pattern, name)) return true;
@@ -54,6 +59,7 @@ bool FakeOs::FindFirst(const std::string& pattern) {
 }
 
 ErrorCode FakeOs::OpenForReading(const std::string& path, FileHandle* handle) {
+  Called(Operation::kOpenForReading);
   const auto found = files.find(path);
   if (found == files.end()) return kErrorFileNotFound;
   open_files_.push_back(found->second);
@@ -63,6 +69,7 @@ ErrorCode FakeOs::OpenForReading(const std::string& path, FileHandle* handle) {
 }
 
 ErrorCode FakeOs::Read(FileHandle handle, char* buffer, size_t size, size_t* got) {
+  Called(Operation::kRead);
   const size_t index = static_cast<size_t>(handle) - 1;
   const std::string& contents = open_files_.at(index);
   size_t& position = positions_.at(index);
@@ -74,6 +81,7 @@ ErrorCode FakeOs::Read(FileHandle handle, char* buffer, size_t size, size_t* got
 }
 
 ErrorCode FakeOs::OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) {
+  Called(Operation::kOpenRegistryKey);
   opened_access.push_back(access);
   if (registry.count(subkey) == 0) return kErrorFileNotFound;
   key_names_.push_back(subkey);
@@ -84,6 +92,7 @@ ErrorCode FakeOs::OpenRegistryKey(const std::string& subkey, uint32_t access, Re
 
 ErrorCode FakeOs::QueryRegistryValue(RegKey key, const std::string& name, uint32_t* type,
                                      uint32_t* size, std::string* data) {
+  Called(Operation::kQueryRegistryValue);
   if (key == 0 || key > key_names_.size()) return kErrorInvalidHandle;
   const auto& values = registry.at(key_names_[key - 1]);
   const auto found = values.find(name);
@@ -98,7 +107,10 @@ ErrorCode FakeOs::QueryRegistryValue(RegKey key, const std::string& name, uint32
   return kErrorNone;
 }
 
-void FakeOs::CloseRegistryKey(RegKey) { --open_keys; }
+void FakeOs::CloseRegistryKey(RegKey) {
+  Called(Operation::kCloseRegistryKey);
+  --open_keys;
+}
 
 namespace {
 // Handles of files open for writing start here, apart from those open for reading.
@@ -106,6 +118,7 @@ constexpr FileHandle kWriting = 1 << 20;
 }  // namespace
 
 ErrorCode FakeOs::OpenForWriting(const std::string& path, bool append, FileHandle* handle) {
+  Called(Operation::kOpenForWriting);
   const bool is_directory =
       std::find(directories.begin(), directories.end(), path) != directories.end();
   if (is_directory) return kErrorAccessDenied;
@@ -121,24 +134,27 @@ ErrorCode FakeOs::OpenForWriting(const std::string& path, bool append, FileHandl
 }
 
 ErrorCode FakeOs::Write(FileHandle handle, const char* data, size_t size) {
+  Called(Operation::kWrite);
   if (write_error != kErrorNone) return write_error;
   files[writing_.at(static_cast<size_t>(handle - kWriting))].append(data, size);
   return kErrorNone;
 }
 
 ErrorCode FakeOs::Close(FileHandle handle) {
+  Called(Operation::kClose);
   if (handle >= kWriting) --files_open_for_writing;
   return kErrorNone;
 }
 
 ErrorCode FakeOs::GetLocalTime(LocalTime* time) {
-  Called("GetLocalTime");
+  Called(Operation::kGetLocalTime);
   if (failing_clock_readings.count(clock_readings++) != 0) return kErrorInvalidParameter;
   *time = now;
   return kErrorNone;
 }
 
 ErrorCode FakeOs::OpenUdpSocket(SocketHandle* socket) {
+  Called(Operation::kOpenUdpSocket);
   if (socket_error != kErrorNone) return socket_error;
   *socket = ++sockets_made_;
   ++sockets_open;
@@ -147,12 +163,14 @@ ErrorCode FakeOs::OpenUdpSocket(SocketHandle* socket) {
 }
 
 ErrorCode FakeOs::SetBroadcast(SocketHandle socket, bool on) {
+  Called(Operation::kSetBroadcast);
   socket_calls.push_back("broadcast " + std::to_string(socket) + (on ? " on" : " off"));
   return broadcast_error;
 }
 
 ErrorCode FakeOs::SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
                                 size_t* sent) {
+  Called(Operation::kSendBroadcast);
   socket_calls.push_back("send " + std::to_string(socket));
   if (send_error != kErrorNone) return send_error;
   datagrams.push_back({socket, port, std::string(data, size)});
@@ -161,6 +179,7 @@ ErrorCode FakeOs::SendBroadcast(SocketHandle socket, const char* data, size_t si
 }
 
 void FakeOs::CloseSocket(SocketHandle socket) {
+  Called(Operation::kCloseSocket);
   socket_calls.push_back("close " + std::to_string(socket));
   --sockets_open;
 }

@@ -11,6 +11,38 @@
 
 namespace platform {
 
+// The operations of the platform by name, as the fake tells a test which one is under way.
+enum class Operation {
+  kStdoutIsConsole,
+  kConsoleTextAttribute,
+  kSetTextAttribute,
+  kRestoreTextAttributeOnInterrupt,
+  kWriteStdout,
+  kWriteStderr,
+  kArguments,
+  kModuleFileName,
+  kChangeDirectory,
+  kFindFirst,
+  kIsExistingFile,
+  kOpenForReading,
+  kRead,
+  kOpenForWriting,
+  kWrite,
+  kClose,
+  kTickCount,
+  kGetLocalTime,
+  kTimeSeparator,
+  kBeep,
+  kStartSockets,
+  kOpenUdpSocket,
+  kSetBroadcast,
+  kSendBroadcast,
+  kCloseSocket,
+  kOpenRegistryKey,
+  kQueryRegistryValue,
+  kCloseRegistryKey,
+};
+
 class FakeOs : public Os {
  public:
   // What happened on standard output, in order: text written, or an attribute set.
@@ -55,9 +87,8 @@ class FakeOs : public Os {
   LocalTime now{2022, 11, 2, 14, 8, 40, 123};
   int clock_readings = 0;
   std::set<int> failing_clock_readings;  // readings (0 = first) at which GetLocalTime fails
-  // Called first by the operations named "FindFirst", "ChangeDirectory", "TickCount",
-  // "GetLocalTime" and "StartSockets": a test makes a routine fail by throwing from it.
-  std::function<void(std::string_view operation)> on_call;
+  // Called first by every operation but Style: a test makes a routine fail by throwing from it.
+  std::function<void(Operation operation)> on_call;
   std::vector<std::string> written;  // every file opened for writing, in order
   std::string time_separator = ":";
   std::vector<std::pair<uint32_t, uint32_t>> tones;  // frequency, milliseconds
@@ -81,35 +112,55 @@ class FakeOs : public Os {
   std::string Stdout() const;
 
   PathStyle Style() const override { return style; }
-  bool StdoutIsConsole() override { return console; }
+  bool StdoutIsConsole() override {
+    Called(Operation::kStdoutIsConsole);
+    return console;
+  }
   bool ConsoleTextAttribute(uint16_t* attribute) override;
   void SetTextAttribute(uint16_t attribute) override;
   void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
+    Called(Operation::kRestoreTextAttributeOnInterrupt);
     interrupt_attribute = attribute;
   }
   ErrorCode WriteStdout(const char* data, size_t size) override;
-  void WriteStderr(std::string_view text) override { stderr_text.append(text); }
-  std::vector<std::string> Arguments() override { return arguments; }
-  std::string ModuleFileName() override { return module_file_name; }
+  void WriteStderr(std::string_view text) override {
+    Called(Operation::kWriteStderr);
+    stderr_text.append(text);
+  }
+  std::vector<std::string> Arguments() override {
+    Called(Operation::kArguments);
+    return arguments;
+  }
+  std::string ModuleFileName() override {
+    Called(Operation::kModuleFileName);
+    return module_file_name;
+  }
   bool ChangeDirectory(const std::string& dir) override;
   bool FindFirst(const std::string& pattern) override;
-  bool IsExistingFile(const std::string& path) override { return files.count(path) != 0; }
+  bool IsExistingFile(const std::string& path) override {
+    Called(Operation::kIsExistingFile);
+    return files.count(path) != 0;
+  }
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override;
   ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) override;
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override;
   ErrorCode Write(FileHandle handle, const char* data, size_t size) override;
   ErrorCode Close(FileHandle handle) override;
   uint32_t TickCount() override {
-    Called("TickCount");
+    Called(Operation::kTickCount);
     return tick_count;
   }
   ErrorCode GetLocalTime(LocalTime* time) override;
-  std::string TimeSeparator() override { return time_separator; }
+  std::string TimeSeparator() override {
+    Called(Operation::kTimeSeparator);
+    return time_separator;
+  }
   void Beep(uint32_t frequency, uint32_t milliseconds) override {
+    Called(Operation::kBeep);
     tones.emplace_back(frequency, milliseconds);
   }
   ErrorCode StartSockets() override {
-    Called("StartSockets");
+    Called(Operation::kStartSockets);
     ++start_calls;
     return start_error;
   }
@@ -124,7 +175,7 @@ class FakeOs : public Os {
   void CloseRegistryKey(RegKey key) override;
 
  private:
-  void Called(std::string_view operation) {
+  void Called(Operation operation) {
     if (on_call) on_call(operation);
   }
 

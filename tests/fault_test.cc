@@ -43,10 +43,10 @@ class FaultTest : public testing_support::ToolkitTest<> {
     os_.directories = {"C:\\Tools\\"};
   }
 
-  // Makes the named platform operation fail with a failure of the Exception family.
-  void Fail(std::string_view operation, const char* class_name = "ERangeError",
+  // Makes the platform operation fail with a failure of the Exception family.
+  void Fail(platform::Operation operation, const char* class_name = "ERangeError",
             const char* message = "Range check error") {
-    os_.on_call = [=](std::string_view called) {
+    os_.on_call = [=](platform::Operation called) {
       if (called == operation) throw Exception(class_name, message);
     };
   }
@@ -60,28 +60,32 @@ const std::vector<std::pair<uint32_t, uint32_t>> kTones = {
     {200, 50}, {400, 50}, {800, 50}, {1600, 50}};
 
 TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
+  using platform::Operation;
   struct Case {
-    const char* operation;
+    Operation operation;
     const char* function;
     int trace;
     std::function<bool()> fallback_answered;
   } cases[] = {
-      {"FindFirst", "mef32.FileExists", 100, [] { return FileExists("x") == false; }},
-      {"FindFirst", "mef32.GetEXEPath", 100, [] { return GetEXEPath("vrel.exe").empty(); }},
-      {"ChangeDirectory", "mef32.SetPathToEXEPath", 0, [] { return SetPathToEXEPath().empty(); }},
-      {"TickCount", "mef32.MachineUpTime", 0,
+      {Operation::kFindFirst, "mef32.FileExists", 100, [] { return FileExists("x") == false; }},
+      {Operation::kFindFirst, "mef32.GetEXEPath", 100,
+       [] { return GetEXEPath("vrel.exe").empty(); }},
+      {Operation::kChangeDirectory, "mef32.SetPathToEXEPath", 0,
+       [] { return SetPathToEXEPath().empty(); }},
+      {Operation::kTickCount, "mef32.MachineUpTime", 0,
        [] {
          const tMachineUpTime up = MachineUpTime();
          return up.Text.empty() && up.TickCount == 0;
        }},
-      {"StartSockets", "mef32.PostUDPMessage", 200, [] { return PostUDPMessage("x", 514) == -2; }},
+      {Operation::kStartSockets, "mef32.PostUDPMessage", 200,
+       [] { return PostUDPMessage("x", 514) == -2; }},
   };
   for (const Case& c : cases) {
     Restart();
     gGlobalSettings.CallDepth = 5;
     int depth_in_report = -1;
-    const std::string failing = c.operation;
-    os_.on_call = [&, failing](std::string_view called) {
+    const Operation failing = c.operation;
+    os_.on_call = [&, failing](Operation called) {
       if (called == failing && depth_in_report < 0) {
         depth_in_report = 0;
         throw Exception("ERangeError", "Range check error");
@@ -105,9 +109,13 @@ TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
 
 TEST_F(FaultTest, CallDepthCountsEveryRoutineUnderWay) {
   int depth_at_tone = -1;
-  os_.on_call = [&](std::string_view called) {
-    if (called == "FindFirst") throw Exception("ERangeError", "Range check error");
-    if (called == "StartSockets" && depth_at_tone < 0) depth_at_tone = gGlobalSettings.CallDepth;
+  os_.on_call = [&](platform::Operation called) {
+    if (called == platform::Operation::kFindFirst) {
+      throw Exception("ERangeError", "Range check error");
+    }
+    if (called == platform::Operation::kStartSockets && depth_at_tone < 0) {
+      depth_at_tone = gGlobalSettings.CallDepth;
+    }
   };
   FileExists("x");
   // FileExists, the report, PostSyslogMsg and PostUDPMessage are under way.
@@ -116,8 +124,8 @@ TEST_F(FaultTest, CallDepthCountsEveryRoutineUnderWay) {
 }
 
 TEST_F(FaultTest, FailuresOfOtherTypesPassThroughWithCallDepthRestored) {
-  os_.on_call = [](std::string_view called) {
-    if (called == "FindFirst") throw std::logic_error("not ours");
+  os_.on_call = [](platform::Operation called) {
+    if (called == platform::Operation::kFindFirst) throw std::logic_error("not ours");
   };
   EXPECT_THROW(FileExists("x"), std::logic_error);
   EXPECT_THROW(GetEXEPath("vrel.exe"), std::logic_error);
@@ -246,7 +254,7 @@ TEST_F(FaultTest, AFaultThatRecursInEveryReportEnds) {
   for (const Case& c : cases) {
     Restart();
     c.break_it();
-    Fail("FindFirst");
+    Fail(platform::Operation::kFindFirst);
     gGlobalSettings.CallDepth = 3;
     EXPECT_FALSE(FileExists("x"));
     EXPECT_EQ(os_.written.size(), c.files) << c.what;
