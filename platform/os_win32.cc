@@ -204,9 +204,10 @@ class Win32Os final : public Os {
 
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
     const tNativeFileNames native(path);
-    const HANDLE file = CreateFileA(
-        path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-        append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Appending to a file that is not there yet makes it, as on POSIX.
+    const HANDLE file =
+        CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+                    nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return LastError();
     *handle = reinterpret_cast<FileHandle>(file);
     return kErrorNone;
