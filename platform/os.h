@@ -63,6 +63,7 @@ using SocketHandle = intptr_t;
 // Windows Sockets error numbers; the POSIX layer maps errno onto these.
 inline constexpr ErrorCode kWsaAccess = 10013;
 inline constexpr ErrorCode kWsaInvalid = 10022;
+inline constexpr ErrorCode kWsaNotSocket = 10038;
 inline constexpr ErrorCode kWsaMessageSize = 10040;
 inline constexpr ErrorCode kWsaNetworkUnreachable = 10051;
 inline constexpr ErrorCode kWsaSystemNotReady = 10091;
