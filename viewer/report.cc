@@ -14,6 +14,7 @@
 #endif
 
 #include "platform/os.h"
+#include "platform/rules.h"
 #include "viewer/linereader.h"
 #include "viewer/output.h"
 
@@ -138,9 +139,7 @@ bool PassesFilters(std::string_view line) {
 }  // namespace
 
 void AsciiUpperInPlace(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-  }
+  for (char& c : text) c = platform::AsciiUpper(c);
 }
 
 namespace {
@@ -339,7 +338,7 @@ struct tAnchor {
 };
 
 tAnchor AnchorOf(const std::string& filter) {
-  auto fold_mask = [](char c) -> uint8_t { return c >= 'A' && c <= 'Z' ? 0xDF : 0xFF; };
+  auto fold_mask = [](char c) -> uint8_t { return platform::AsciiLower(c) != c ? 0xDF : 0xFF; };
   const char first = filter.front(), last = filter.back();
   return {fold_mask(first), static_cast<uint8_t>(first), fold_mask(last),
           static_cast<uint8_t>(last), filter.size() - 1};
@@ -355,9 +354,7 @@ bool AnchorAt(const tAnchor& anchor, const char* at, const char* end) {
 bool FilterAt(const std::string& filter, const char* at, const char* end) {
   if (static_cast<size_t>(end - at) < filter.size()) return false;
   for (size_t i = 0; i < filter.size(); ++i) {
-    char c = at[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-    if (c != filter[i]) return false;
+    if (platform::AsciiUpper(at[i]) != filter[i]) return false;
   }
   return true;
 }
