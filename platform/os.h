@@ -39,6 +39,7 @@ inline constexpr ErrorCode kErrorBusy = 170;
 inline constexpr ErrorCode kErrorAlreadyExists = 183;
 inline constexpr ErrorCode kErrorFilenameTooLong = 206;
 inline constexpr ErrorCode kErrorNoData = 232;
+inline constexpr ErrorCode kErrorMoreData = 234;
 inline constexpr ErrorCode kErrorDirectory = 267;
 inline constexpr ErrorCode kErrorCantResolveFilename = 1921;
 

@@ -197,7 +197,6 @@ TEST_F(FaultTest, FileNamePlaceholdersAndUnwritableFiles) {
     EXPECT_EQ(os_.written.back(), c.saved);
   }
   // A file that cannot be written costs only the file: tones and notice still come.
-  os_.unwritable = {"C:\\missing\\x.xml"};
   tExceptionRec record;
   record.FileName = "C:\\missing\\x.xml";
   record.bBeep = true;

@@ -105,7 +105,9 @@ TEST_F(LocationTest, DefaultValueWithoutAPathValue) {
   Register("bar.exe", {});
   EXPECT_EQ(GetEXEPath("bar.exe"), "");
   EXPECT_EQ(GetEXEPath("missing.exe"), "");
-  EXPECT_EQ(GetEXEPath("FOO.EXE"), "");  // the name is used with its case unchanged
+  // The name is asked for with its case unchanged; the registry finds it in any case.
+  EXPECT_EQ(GetEXEPath("FOO.EXE"), "C:\\Foo\\foo.exe");
+  EXPECT_EQ(os_.opened_keys.back(), std::string(kAppPaths) + "FOO.EXE");
   EXPECT_EQ(os_.open_keys, 0);
 }
 
