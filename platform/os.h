@@ -100,15 +100,20 @@ class Os {
 
   // Files. On 64-bit Windows a 32-bit process sees the file system as the user does: System32
   // is the 64-bit System32, not SysWOW64.
-  // True when at least one directory entry of any kind matches the name or wildcard pattern.
+  // True when at least one directory entry of any kind matches the name or wildcard pattern;
+  // wildcards count in the last part only, and a pattern ending in a separator matches nothing.
   virtual bool FindFirst(const std::string& pattern) = 0;
   // True when the name is an existing entry that is not a directory.
   virtual bool IsExistingFile(const std::string& path) = 0;
+  // Opening fails as on Windows: kErrorFileNotFound for a missing file, kErrorPathNotFound for a
+  // missing folder on the way or an empty name, kErrorAccessDenied for a folder.
   // Opens for reading, letting others read and write the file meanwhile.
   virtual ErrorCode OpenForReading(const std::string& path, FileHandle* handle) = 0;
-  // Reads up to size bytes; *got is 0 at the end of the file.
+  // Reads up to size bytes; *got is 0 at the end of the file. A handle that is not open fails
+  // with kErrorInvalidHandle, one open only for writing with kErrorAccessDenied.
   virtual ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) = 0;
-  // Creates or truncates the file, or with append opens it at its end.
+  // Creates or truncates the file, or with append opens it at its end, creating it when it is
+  // not there.
   virtual ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) = 0;
   virtual ErrorCode Write(FileHandle handle, const char* data, size_t size) = 0;
   virtual ErrorCode Close(FileHandle handle) = 0;
