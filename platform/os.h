@@ -14,8 +14,9 @@ namespace platform {
 // How the platform spells paths: which separators end a directory.
 enum class PathStyle { kWindows, kPosix };
 
-// Windows system error codes. The POSIX layer maps errno onto these so that callers and messages
-// mean the same on both platforms.
+// The Windows system error codes that some layer or test names. The Win32 layer answers Windows'
+// own codes; the POSIX layer and the fake give these same codes for the same failures, so that
+// callers and messages mean the same everywhere (tests/platform_contract_test.cc holds them to it).
 using ErrorCode = uint32_t;
 inline constexpr ErrorCode kErrorNone = 0;
 inline constexpr ErrorCode kErrorFileNotFound = 2;
@@ -27,20 +28,15 @@ inline constexpr ErrorCode kErrorNotEnoughMemory = 8;
 inline constexpr ErrorCode kErrorWriteFault = 29;
 inline constexpr ErrorCode kErrorReadFault = 30;
 inline constexpr ErrorCode kErrorSharingViolation = 32;
-inline constexpr ErrorCode kErrorHandleDiskFull = 39;
 inline constexpr ErrorCode kErrorNotSupported = 50;
 inline constexpr ErrorCode kErrorFileExists = 80;
 inline constexpr ErrorCode kErrorInvalidParameter = 87;
 inline constexpr ErrorCode kErrorBrokenPipe = 109;
 inline constexpr ErrorCode kErrorDiskFull = 112;
-inline constexpr ErrorCode kErrorInvalidName = 123;
 inline constexpr ErrorCode kErrorDirNotEmpty = 145;
 inline constexpr ErrorCode kErrorBusy = 170;
-inline constexpr ErrorCode kErrorAlreadyExists = 183;
-inline constexpr ErrorCode kErrorFilenameTooLong = 206;
 inline constexpr ErrorCode kErrorNoData = 232;
 inline constexpr ErrorCode kErrorMoreData = 234;
-inline constexpr ErrorCode kErrorDirectory = 267;
 inline constexpr ErrorCode kErrorCantResolveFilename = 1921;
 
 // Console text attributes the viewer uses.
@@ -54,9 +50,7 @@ inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegExpandSz = 2;
 inline constexpr uint32_t kRegBinary = 3;
 inline constexpr uint32_t kRegDword = 4;
-inline constexpr uint32_t kRegMultiSz = 7;
 inline constexpr uint32_t kKeyRead = 0x20019;
-inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 
 using FileHandle = intptr_t;
 using SocketHandle = intptr_t;
