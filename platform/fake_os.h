@@ -1,4 +1,7 @@
-// An in-memory platform for tests: files, folders, registry, console and standard streams.
+// An in-memory platform for tests: files, folders, registry, console and standard streams. It
+// keeps the promises of the real layers (tests/platform_contract_test.cc holds it to them) as
+// the platform its style names: in the Windows style names ignore letter case, a file open for
+// writing is shared for reading only, and there is a registry; in the POSIX style none of that.
 #pragma once
 
 #include <functional>
@@ -10,6 +13,38 @@
 #include "platform/os.h"
 
 namespace platform {
+
+// The operations of the platform by name, as the fake tells a test which one is under way.
+enum class Operation {
+  kStdoutIsConsole,
+  kConsoleTextAttribute,
+  kSetTextAttribute,
+  kRestoreTextAttributeOnInterrupt,
+  kWriteStdout,
+  kWriteStderr,
+  kArguments,
+  kModuleFileName,
+  kChangeDirectory,
+  kFindFirst,
+  kIsExistingFile,
+  kOpenForReading,
+  kRead,
+  kOpenForWriting,
+  kWrite,
+  kClose,
+  kTickCount,
+  kGetLocalTime,
+  kTimeSeparator,
+  kBeep,
+  kStartSockets,
+  kOpenUdpSocket,
+  kSetBroadcast,
+  kSendBroadcast,
+  kCloseSocket,
+  kOpenRegistryKey,
+  kQueryRegistryValue,
+  kCloseRegistryKey,
+};
 
 class FakeOs : public Os {
  public:
@@ -34,7 +69,9 @@ class FakeOs : public Os {
   std::string module_file_name = "C:\\Tools\\Tessal.exe";
   std::string current_directory;
   bool change_directory_fails = false;
-  std::map<std::string, std::string> files;  // full name to contents
+  // Full name to contents. The folders of these names exist too, and so does every folder in
+  // directories (named with or without a closing separator).
+  std::map<std::string, std::string> files;
   std::vector<std::string> directories;
   std::vector<std::string> searches;            // every FindFirst pattern asked
   size_t read_chunk = static_cast<size_t>(-1);  // most bytes one Read gives
@@ -44,10 +81,11 @@ class FakeOs : public Os {
   std::string stderr_text;
   // Registry: key name (below HKEY_LOCAL_MACHINE) to its values by name.
   std::map<std::string, std::map<std::string, RegistryValue>> registry;
-  std::vector<uint32_t> opened_access;
+  std::vector<std::string> opened_keys;  // every key asked for, in order
+  std::vector<uint32_t> opened_access;   // and the access asked for it
   int open_keys = 0;
-  // Files written: OpenForWriting fails with this for the names in unwritable.
-  std::vector<std::string> unwritable;
+  // Files written. Those named in read_only exist but cannot be opened for writing.
+  std::vector<std::string> read_only;
   ErrorCode write_error = kErrorNone;
   int files_open_for_writing = 0;
   // Clocks and tones.
@@ -55,9 +93,8 @@ class FakeOs : public Os {
   LocalTime now{2022, 11, 2, 14, 8, 40, 123};
   int clock_readings = 0;
   std::set<int> failing_clock_readings;  // readings (0 = first) at which GetLocalTime fails
-  // Called first by the operations named "FindFirst", "ChangeDirectory", "TickCount",
-  // "GetLocalTime" and "StartSockets": a test makes a routine fail by throwing from it.
-  std::function<void(std::string_view operation)> on_call;
+  // Called first by every operation but Style: a test makes a routine fail by throwing from it.
+  std::function<void(Operation operation)> on_call;
   std::vector<std::string> written;  // every file opened for writing, in order
   std::string time_separator = ":";
   std::vector<std::pair<uint32_t, uint32_t>> tones;  // frequency, milliseconds
@@ -81,38 +118,27 @@ class FakeOs : public Os {
   std::string Stdout() const;
 
   PathStyle Style() const override { return style; }
-  bool StdoutIsConsole() override { return console; }
+  bool StdoutIsConsole() override;
   bool ConsoleTextAttribute(uint16_t* attribute) override;
   void SetTextAttribute(uint16_t attribute) override;
-  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
-    interrupt_attribute = attribute;
-  }
+  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override;
   ErrorCode WriteStdout(const char* data, size_t size) override;
-  void WriteStderr(std::string_view text) override { stderr_text.append(text); }
-  std::vector<std::string> Arguments() override { return arguments; }
-  std::string ModuleFileName() override { return module_file_name; }
+  void WriteStderr(std::string_view text) override;
+  std::vector<std::string> Arguments() override;
+  std::string ModuleFileName() override;
   bool ChangeDirectory(const std::string& dir) override;
   bool FindFirst(const std::string& pattern) override;
-  bool IsExistingFile(const std::string& path) override { return files.count(path) != 0; }
+  bool IsExistingFile(const std::string& path) override;
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override;
   ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) override;
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override;
   ErrorCode Write(FileHandle handle, const char* data, size_t size) override;
   ErrorCode Close(FileHandle handle) override;
-  uint32_t TickCount() override {
-    Called("TickCount");
-    return tick_count;
-  }
+  uint32_t TickCount() override;
   ErrorCode GetLocalTime(LocalTime* time) override;
-  std::string TimeSeparator() override { return time_separator; }
-  void Beep(uint32_t frequency, uint32_t milliseconds) override {
-    tones.emplace_back(frequency, milliseconds);
-  }
-  ErrorCode StartSockets() override {
-    Called("StartSockets");
-    ++start_calls;
-    return start_error;
-  }
+  std::string TimeSeparator() override;
+  void Beep(uint32_t frequency, uint32_t milliseconds) override;
+  ErrorCode StartSockets() override;
   ErrorCode OpenUdpSocket(SocketHandle* socket) override;
   ErrorCode SetBroadcast(SocketHandle socket, bool on) override;
   ErrorCode SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
@@ -124,15 +150,27 @@ class FakeOs : public Os {
   void CloseRegistryKey(RegKey key) override;
 
  private:
-  void Called(std::string_view operation) {
+  struct OpenFile {
+    std::string name;  // the key in files
+    bool writing;
+    bool open;
+    size_t position;
+  };
+
+  void Called(Operation operation) {
     if (on_call) on_call(operation);
   }
+  bool SameName(std::string_view a, std::string_view b) const;
+  std::map<std::string, std::string>::iterator FindFile(const std::string& name);
+  bool IsFolder(std::string_view name) const;
+  ErrorCode WhyItDoesNotOpen(const std::string& name) const;
+  OpenFile* Handle(FileHandle handle);
 
-  std::vector<std::string> open_files_;  // contents by handle - 1
-  std::vector<size_t> positions_;
+  std::vector<OpenFile> handles_;       // by handle - 1, never reused
   std::vector<std::string> key_names_;  // by key - 1
-  std::vector<std::string> writing_;    // names of files open for writing, by handle - kWriting
-  int sockets_made_ = 0;
+  std::vector<bool> keys_open_;         // by key - 1
+  std::set<SocketHandle> open_sockets_;
+  SocketHandle sockets_made_ = 0;
 };
 
 }  // namespace platform

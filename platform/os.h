@@ -14,8 +14,9 @@ namespace platform {
 // How the platform spells paths: which separators end a directory.
 enum class PathStyle { kWindows, kPosix };
 
-// Windows system error codes. The POSIX layer maps errno onto these so that callers and messages
-// mean the same on both platforms.
+// The Windows system error codes that some layer or test names. The Win32 layer answers Windows'
+// own codes; the POSIX layer and the fake give these same codes for the same failures, so that
+// callers and messages mean the same everywhere (tests/platform_contract_test.cc holds them to it).
 using ErrorCode = uint32_t;
 inline constexpr ErrorCode kErrorNone = 0;
 inline constexpr ErrorCode kErrorFileNotFound = 2;
@@ -27,19 +28,15 @@ inline constexpr ErrorCode kErrorNotEnoughMemory = 8;
 inline constexpr ErrorCode kErrorWriteFault = 29;
 inline constexpr ErrorCode kErrorReadFault = 30;
 inline constexpr ErrorCode kErrorSharingViolation = 32;
-inline constexpr ErrorCode kErrorHandleDiskFull = 39;
 inline constexpr ErrorCode kErrorNotSupported = 50;
 inline constexpr ErrorCode kErrorFileExists = 80;
 inline constexpr ErrorCode kErrorInvalidParameter = 87;
 inline constexpr ErrorCode kErrorBrokenPipe = 109;
 inline constexpr ErrorCode kErrorDiskFull = 112;
-inline constexpr ErrorCode kErrorInvalidName = 123;
 inline constexpr ErrorCode kErrorDirNotEmpty = 145;
 inline constexpr ErrorCode kErrorBusy = 170;
-inline constexpr ErrorCode kErrorAlreadyExists = 183;
-inline constexpr ErrorCode kErrorFilenameTooLong = 206;
 inline constexpr ErrorCode kErrorNoData = 232;
-inline constexpr ErrorCode kErrorDirectory = 267;
+inline constexpr ErrorCode kErrorMoreData = 234;
 inline constexpr ErrorCode kErrorCantResolveFilename = 1921;
 
 // Console text attributes the viewer uses.
@@ -53,9 +50,7 @@ inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegExpandSz = 2;
 inline constexpr uint32_t kRegBinary = 3;
 inline constexpr uint32_t kRegDword = 4;
-inline constexpr uint32_t kRegMultiSz = 7;
 inline constexpr uint32_t kKeyRead = 0x20019;
-inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 
 using FileHandle = intptr_t;
 using SocketHandle = intptr_t;
@@ -63,6 +58,7 @@ using SocketHandle = intptr_t;
 // Windows Sockets error numbers; the POSIX layer maps errno onto these.
 inline constexpr ErrorCode kWsaAccess = 10013;
 inline constexpr ErrorCode kWsaInvalid = 10022;
+inline constexpr ErrorCode kWsaNotSocket = 10038;
 inline constexpr ErrorCode kWsaMessageSize = 10040;
 inline constexpr ErrorCode kWsaNetworkUnreachable = 10051;
 inline constexpr ErrorCode kWsaSystemNotReady = 10091;
@@ -98,15 +94,20 @@ class Os {
 
   // Files. On 64-bit Windows a 32-bit process sees the file system as the user does: System32
   // is the 64-bit System32, not SysWOW64.
-  // True when at least one directory entry of any kind matches the name or wildcard pattern.
+  // True when at least one directory entry of any kind matches the name or wildcard pattern;
+  // wildcards count in the last part only, and a pattern ending in a separator matches nothing.
   virtual bool FindFirst(const std::string& pattern) = 0;
   // True when the name is an existing entry that is not a directory.
   virtual bool IsExistingFile(const std::string& path) = 0;
+  // Opening fails as on Windows: kErrorFileNotFound for a missing file, kErrorPathNotFound for a
+  // missing folder on the way or an empty name, kErrorAccessDenied for a folder.
   // Opens for reading, letting others read and write the file meanwhile.
   virtual ErrorCode OpenForReading(const std::string& path, FileHandle* handle) = 0;
-  // Reads up to size bytes; *got is 0 at the end of the file.
+  // Reads up to size bytes; *got is 0 at the end of the file. A handle that is not open fails
+  // with kErrorInvalidHandle, one open only for writing with kErrorAccessDenied.
   virtual ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) = 0;
-  // Creates or truncates the file, or with append opens it at its end.
+  // Creates or truncates the file, or with append opens it at its end, creating it when it is
+  // not there.
   virtual ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) = 0;
   virtual ErrorCode Write(FileHandle handle, const char* data, size_t size) = 0;
   virtual ErrorCode Close(FileHandle handle) = 0;

@@ -73,8 +73,9 @@ ErrorCode WsaErrorFromErrno(int error) {
   switch (error) {
     case EINTR:
       return 10004;
-    case EBADF:
-      return 10009;
+    case EBADF:  // Windows Sockets knows no closed descriptor, only a handle that is no socket
+    case ENOTSOCK:
+      return kWsaNotSocket;
     case EACCES:
     case EPERM:
       return kWsaAccess;
@@ -87,8 +88,6 @@ ErrorCode WsaErrorFromErrno(int error) {
       return 10024;
     case EAGAIN:
       return 10035;
-    case ENOTSOCK:
-      return 10038;
     case EDESTADDRREQ:
       return 10039;
     case EMSGSIZE:
@@ -125,6 +124,22 @@ ErrorCode WsaErrorFromErrno(int error) {
     default:
       return static_cast<ErrorCode>(error);
   }
+}
+
+ErrorCode NameErrorFromErrno(const std::string& path, int error) {
+  if (error != ENOENT) return WindowsErrorFromErrno(error);
+  if (path.empty()) return kErrorPathNotFound;
+  const size_t folder = DirectoryLength(path, PathStyle::kPosix);
+  struct stat info;
+  if (folder > 0 && (stat(path.substr(0, folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+    return kErrorPathNotFound;
+  }
+  return kErrorFileNotFound;
+}
+
+ErrorCode HandleErrorFromErrno(int fd, int error) {
+  if (error == EBADF && fcntl(fd, F_GETFL) != -1) return kErrorAccessDenied;
+  return WindowsErrorFromErrno(error);
 }
 
 namespace {
@@ -217,7 +232,9 @@ class PosixOs final : public Os {
   }
 
   ErrorCode WriteStdout(const char* data, size_t size) override {
-    return WriteAll(STDOUT_FILENO, data, size);
+    // Closed, standard output is no handle at all, as on Windows, even where its number has
+    // been given to a file opened since.
+    return WindowsErrorFromErrno(WriteAll(STDOUT_FILENO, data, size));
   }
 
   void WriteStderr(std::string_view text) override {
@@ -253,8 +270,10 @@ class PosixOs final : public Os {
   bool FindFirst(const std::string& pattern) override {
     const size_t dir_length = DirectoryLength(pattern, PathStyle::kPosix);
     const std::string_view name = std::string_view(pattern).substr(dir_length);
+    // As in a Windows search, a name is needed: nothing ending in a separator is found.
+    if (name.empty()) return false;
     struct stat info;
-    if (!HasWildcard(name)) return !pattern.empty() && lstat(pattern.c_str(), &info) == 0;
+    if (!HasWildcard(name)) return lstat(pattern.c_str(), &info) == 0;
     // Wildcards count in the last component only, as in a Windows search.
     const std::string dir = dir_length == 0 ? std::string(".") : pattern.substr(0, dir_length);
     DIR* listing = opendir(dir.c_str());
@@ -279,7 +298,13 @@ class PosixOs final : public Os {
     do {
       fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return WindowsErrorFromErrno(errno);
+    if (fd < 0) return NameErrorFromErrno(path, errno);
+    // A folder opens here, where Windows refuses it.
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+      close(fd);
+      return kErrorAccessDenied;
+    }
     *handle = fd;
     return kErrorNone;
   }
@@ -291,7 +316,7 @@ class PosixOs final : public Os {
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
       *got = 0;
-      return WindowsErrorFromErrno(errno);
+      return HandleErrorFromErrno(static_cast<int>(handle), errno);
     }
     *got = static_cast<size_t>(n);
     return kErrorNone;
@@ -303,13 +328,14 @@ class PosixOs final : public Os {
     do {
       fd = open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return WindowsErrorFromErrno(errno);
+    if (fd < 0) return NameErrorFromErrno(path, errno);
     *handle = fd;
     return kErrorNone;
   }
 
   ErrorCode Write(FileHandle handle, const char* data, size_t size) override {
-    return WriteAll(static_cast<int>(handle), data, size);
+    return HandleErrorFromErrno(static_cast<int>(handle),
+                                WriteAll(static_cast<int>(handle), data, size));
   }
 
   ErrorCode Close(FileHandle handle) override {
@@ -396,17 +422,18 @@ class PosixOs final : public Os {
   void CloseRegistryKey(RegKey) override {}
 
  private:
-  static ErrorCode WriteAll(int fd, const char* data, size_t size) {
+  // Writes all of the bytes; answers 0 or the errno of the failure.
+  static int WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
       const ssize_t n = write(fd, data, size);
       if (n < 0) {
         if (errno == EINTR) continue;
-        return WindowsErrorFromErrno(errno);
+        return errno;
       }
       data += n;
       size -= static_cast<size_t>(n);
     }
-    return kErrorNone;
+    return 0;
   }
 };
 

@@ -90,6 +90,13 @@ class tNativeFileNames {
   bool off_ = false;
 };
 
+// Windows' own error codes are the ones the operations answer: these are the one place where the
+// failure of a call becomes that code.
+ErrorCode LastError() { return static_cast<ErrorCode>(GetLastError()); }
+ErrorCode SocketError() { return static_cast<ErrorCode>(g_winsock.last_error()); }
+// The registry and WSAStartup answer the code itself.
+ErrorCode CodeOf(LONG result) { return static_cast<ErrorCode>(result); }
+
 // What a console interrupt gives back before the process ends.
 WORD g_interrupt_attribute = kAttributeDefault;
 
@@ -177,7 +184,7 @@ class Win32Os final : public Os {
     // The server keeps writing today's log: share writing as well as reading.
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    if (file == INVALID_HANDLE_VALUE) return LastError();
     *handle = reinterpret_cast<FileHandle>(file);
     return kErrorNone;
   }
@@ -187,7 +194,7 @@ class Win32Os final : public Os {
     const DWORD wanted = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
     *got = 0;
     if (!ReadFile(reinterpret_cast<HANDLE>(handle), buffer, wanted, &n, nullptr)) {
-      const DWORD error = GetLastError();
+      const ErrorCode error = LastError();
       // A pipe whose writer has gone is at its end.
       return error == ERROR_BROKEN_PIPE ? kErrorNone : error;
     }
@@ -197,10 +204,11 @@ class Win32Os final : public Os {
 
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
     const tNativeFileNames native(path);
-    const HANDLE file = CreateFileA(
-        path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-        append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    // Appending to a file that is not there yet makes it, as on POSIX.
+    const HANDLE file =
+        CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+                    nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return LastError();
     *handle = reinterpret_cast<FileHandle>(file);
     return kErrorNone;
   }
@@ -210,7 +218,7 @@ class Win32Os final : public Os {
   }
 
   ErrorCode Close(FileHandle handle) override {
-    return CloseHandle(reinterpret_cast<HANDLE>(handle)) ? kErrorNone : GetLastError();
+    return CloseHandle(reinterpret_cast<HANDLE>(handle)) ? kErrorNone : LastError();
   }
 
   uint32_t TickCount() override { return GetTickCount(); }
@@ -234,25 +242,25 @@ class Win32Os final : public Os {
   ErrorCode StartSockets() override {
     if (g_winsock.module == nullptr) {
       g_winsock.module = LoadLibraryA("ws2_32.dll");
-      if (g_winsock.module == nullptr) return GetLastError();
+      if (g_winsock.module == nullptr) return LastError();
     }
     if (!(Bind(g_winsock.startup, "WSAStartup") && Bind(g_winsock.cleanup, "WSACleanup") &&
           Bind(g_winsock.last_error, "WSAGetLastError") && Bind(g_winsock.socket, "socket") &&
           Bind(g_winsock.setsockopt, "setsockopt") && Bind(g_winsock.htons, "htons") &&
           Bind(g_winsock.sendto, "sendto") && Bind(g_winsock.shutdown, "shutdown") &&
           Bind(g_winsock.closesocket, "closesocket"))) {
-      return GetLastError();
+      return LastError();
     }
     WSADATA data;
     const int result = g_winsock.startup(MAKEWORD(2, 2), &data);
-    if (result != 0) return static_cast<ErrorCode>(result);
+    if (result != 0) return CodeOf(result);
     std::atexit(CleanupSockets);
     return kErrorNone;
   }
 
   ErrorCode OpenUdpSocket(SocketHandle* socket_handle) override {
     const SOCKET s = g_winsock.socket(AF_INET, SOCK_DGRAM, 0);
-    if (s == INVALID_SOCKET) return static_cast<ErrorCode>(g_winsock.last_error());
+    if (s == INVALID_SOCKET) return SocketError();
     *socket_handle = static_cast<SocketHandle>(s);
     return kErrorNone;
   }
@@ -261,7 +269,7 @@ class Win32Os final : public Os {
     const int value = on ? -1 : 0;
     if (g_winsock.setsockopt(static_cast<SOCKET>(socket_handle), SOL_SOCKET, SO_BROADCAST,
                              reinterpret_cast<const char*>(&value), sizeof value) != 0) {
-      return static_cast<ErrorCode>(g_winsock.last_error());
+      return SocketError();
     }
     return kErrorNone;
   }
@@ -274,7 +282,7 @@ class Win32Os final : public Os {
     to.sin_addr.s_addr = INADDR_BROADCAST;
     const int n = g_winsock.sendto(static_cast<SOCKET>(socket_handle), data, static_cast<int>(size),
                                    0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    if (n == SOCKET_ERROR) return static_cast<ErrorCode>(g_winsock.last_error());
+    if (n == SOCKET_ERROR) return SocketError();
     *sent = static_cast<size_t>(n);
     return kErrorNone;
   }
@@ -287,7 +295,7 @@ class Win32Os final : public Os {
   ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) override {
     HKEY opened = nullptr;
     const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, access, &opened);
-    if (result != ERROR_SUCCESS) return static_cast<ErrorCode>(result);
+    if (result != ERROR_SUCCESS) return CodeOf(result);
     *key = reinterpret_cast<RegKey>(opened);
     return kErrorNone;
   }
@@ -300,7 +308,7 @@ class Win32Os final : public Os {
     const LONG result = RegQueryValueExA(
         reinterpret_cast<HKEY>(key), name.c_str(), nullptr, &value_type,
         data != nullptr ? reinterpret_cast<BYTE*>(data->data()) : nullptr, &value_size);
-    if (result != ERROR_SUCCESS) return static_cast<ErrorCode>(result);
+    if (result != ERROR_SUCCESS) return CodeOf(result);
     if (data != nullptr) data->resize(value_size);
     *type = value_type;
     *size = value_size;
@@ -314,8 +322,8 @@ class Win32Os final : public Os {
     while (size > 0) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
-      if (!WriteFile(handle, data, chunk, &written, nullptr)) return GetLastError();
-      if (written == 0) return ERROR_WRITE_FAULT;
+      if (!WriteFile(handle, data, chunk, &written, nullptr)) return LastError();
+      if (written == 0) return kErrorWriteFault;
       data += written;
       size -= written;
     }

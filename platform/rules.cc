@@ -9,6 +9,18 @@ bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' ' && c != '
 
 }  // namespace
 
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = AsciiLower(c);
+  return lower;
+}
+
 std::vector<std::string> SplitWindowsCommandLine(std::string_view command_line) {
   std::vector<std::string> arguments;
   size_t i = 0;

@@ -10,10 +10,16 @@
 
 namespace platform {
 
-// Upper-cases the letters a to z only; every other byte stays as it is.
+// Upper-cases the letters a to z only, or lower-cases A to Z only; every other byte stays as it
+// is. The one home of letter case: filters, names and the tests all case letters here.
 inline char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
+inline char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+std::string AsciiUpper(std::string_view text);
+std::string AsciiLower(std::string_view text);
 
 // Splits a Windows command line into its arguments, the program name first. Blanks and control
 // characters separate arguments, double quotes group blanks and are removed, a backslash is an

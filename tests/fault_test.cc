@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/fake_os.h"
+#include "support/toolkit_test.h"
 #include "support/worked_example.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
@@ -35,20 +36,17 @@ Elements Parse(const std::string& xml) {
   return elements;
 }
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public testing_support::ToolkitTest<> {
  protected:
   void SetUp() override {
-    platform::SetForTesting(&os_);
-    gGlobalSettings = tGlobalSettings();
-    detail::ForgetSocketsStarted();
+    ToolkitTest::SetUp();
     os_.directories = {"C:\\Tools\\"};
   }
-  void TearDown() override { platform::SetForTesting(nullptr); }
 
-  // Makes the named platform operation fail with a failure of the Exception family.
-  void Fail(std::string_view operation, const char* class_name = "ERangeError",
+  // Makes the platform operation fail with a failure of the Exception family.
+  void Fail(platform::Operation operation, const char* class_name = "ERangeError",
             const char* message = "Range check error") {
-    os_.on_call = [=](std::string_view called) {
+    os_.on_call = [=](platform::Operation called) {
       if (called == operation) throw Exception(class_name, message);
     };
   }
@@ -56,42 +54,43 @@ class FaultTest : public ::testing::Test {
     EXPECT_GT(os_.written.size(), index);
     return index < os_.written.size() ? Parse(os_.files[os_.written[index]]) : Elements();
   }
-
-  platform::FakeOs os_;
 };
 
 const std::vector<std::pair<uint32_t, uint32_t>> kTones = {
     {200, 50}, {400, 50}, {800, 50}, {1600, 50}};
 
 TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
+  using platform::Operation;
   struct Case {
-    const char* operation;
+    Operation operation;
     const char* function;
     int trace;
     std::function<bool()> fallback_answered;
   } cases[] = {
-      {"FindFirst", "mef32.FileExists", 100, [] { return FileExists("x") == false; }},
-      {"FindFirst", "mef32.GetEXEPath", 100, [] { return GetEXEPath("vrel.exe").empty(); }},
-      {"ChangeDirectory", "mef32.SetPathToEXEPath", 0, [] { return SetPathToEXEPath().empty(); }},
-      {"TickCount", "mef32.MachineUpTime", 0,
+      {Operation::kFindFirst, "mef32.FileExists", 100, [] { return FileExists("x") == false; }},
+      {Operation::kFindFirst, "mef32.GetEXEPath", 100,
+       [] { return GetEXEPath("vrel.exe").empty(); }},
+      {Operation::kChangeDirectory, "mef32.SetPathToEXEPath", 0,
+       [] { return SetPathToEXEPath().empty(); }},
+      {Operation::kTickCount, "mef32.MachineUpTime", 0,
        [] {
          const tMachineUpTime up = MachineUpTime();
          return up.Text.empty() && up.TickCount == 0;
        }},
-      {"StartSockets", "mef32.PostUDPMessage", 200, [] { return PostUDPMessage("x", 514) == -2; }},
+      {Operation::kStartSockets, "mef32.PostUDPMessage", 200,
+       [] { return PostUDPMessage("x", 514) == -2; }},
   };
   for (const Case& c : cases) {
-    SetUp();
+    Restart();
     gGlobalSettings.CallDepth = 5;
     int depth_in_report = -1;
-    const std::string failing = c.operation;
-    os_.on_call = [&, failing](std::string_view called) {
+    const Operation failing = c.operation;
+    os_.on_call = [&, failing](Operation called) {
       if (called == failing && depth_in_report < 0) {
         depth_in_report = 0;
         throw Exception("ERangeError", "Range check error");
       }
     };
-    os_.tones.clear();
     EXPECT_TRUE(c.fallback_answered()) << c.function;
     EXPECT_EQ(gGlobalSettings.CallDepth, 5) << c.function;
     ASSERT_FALSE(os_.written.empty()) << c.function;
@@ -110,9 +109,13 @@ TEST_F(FaultTest, EachRoutineReportsItsOwnFailureAndAnswersItsFallback) {
 
 TEST_F(FaultTest, CallDepthCountsEveryRoutineUnderWay) {
   int depth_at_tone = -1;
-  os_.on_call = [&](std::string_view called) {
-    if (called == "FindFirst") throw Exception("ERangeError", "Range check error");
-    if (called == "StartSockets" && depth_at_tone < 0) depth_at_tone = gGlobalSettings.CallDepth;
+  os_.on_call = [&](platform::Operation called) {
+    if (called == platform::Operation::kFindFirst) {
+      throw Exception("ERangeError", "Range check error");
+    }
+    if (called == platform::Operation::kStartSockets && depth_at_tone < 0) {
+      depth_at_tone = gGlobalSettings.CallDepth;
+    }
   };
   FileExists("x");
   // FileExists, the report, PostSyslogMsg and PostUDPMessage are under way.
@@ -121,8 +124,8 @@ TEST_F(FaultTest, CallDepthCountsEveryRoutineUnderWay) {
 }
 
 TEST_F(FaultTest, FailuresOfOtherTypesPassThroughWithCallDepthRestored) {
-  os_.on_call = [](std::string_view called) {
-    if (called == "FindFirst") throw std::logic_error("not ours");
+  os_.on_call = [](platform::Operation called) {
+    if (called == platform::Operation::kFindFirst) throw std::logic_error("not ours");
   };
   EXPECT_THROW(FileExists("x"), std::logic_error);
   EXPECT_THROW(GetEXEPath("vrel.exe"), std::logic_error);
@@ -194,7 +197,6 @@ TEST_F(FaultTest, FileNamePlaceholdersAndUnwritableFiles) {
     EXPECT_EQ(os_.written.back(), c.saved);
   }
   // A file that cannot be written costs only the file: tones and notice still come.
-  os_.unwritable = {"C:\\missing\\x.xml"};
   tExceptionRec record;
   record.FileName = "C:\\missing\\x.xml";
   record.bBeep = true;
@@ -249,10 +251,9 @@ TEST_F(FaultTest, AFaultThatRecursInEveryReportEnds) {
       {"clock", [&] { os_.failing_clock_readings = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}; }, 0, 0, 0},
   };
   for (const Case& c : cases) {
-    SetUp();
-    os_ = platform::FakeOs();
+    Restart();
     c.break_it();
-    Fail("FindFirst");
+    Fail(platform::Operation::kFindFirst);
     gGlobalSettings.CallDepth = 3;
     EXPECT_FALSE(FileExists("x"));
     EXPECT_EQ(os_.written.size(), c.files) << c.what;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_os.h"
+#include "support/toolkit_test.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
 
@@ -10,24 +11,19 @@ namespace {
 constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr const char* kVrel = "C:\\Program Files (x86)\\Tavoren\\Vrel\\Vrel.exe";
 
-class LocationTest : public ::testing::Test {
+class LocationTest : public testing_support::ToolkitTest<> {
  protected:
   void SetUp() override {
-    platform::SetForTesting(&os_);
-    gGlobalSettings = tGlobalSettings();
-    detail::ForgetSocketsStarted();
+    ToolkitTest::SetUp();
     os_.directories = {"C:\\Tools\\", "C:\\Tools\\logs\\", "D:\\App\\"};
     os_.files["C:\\Tools\\Tessal.exe"] = "";
     os_.files["C:\\Tools\\.hidden"] = "";
   }
-  void TearDown() override { platform::SetForTesting(nullptr); }
 
   void Register(const std::string& name,
                 std::map<std::string, platform::FakeOs::RegistryValue> values) {
     os_.registry[kAppPaths + name] = std::move(values);
   }
-
-  platform::FakeOs os_;
 };
 
 TEST_F(LocationTest, FileExistsLooksBesideThePathAndCountsEveryEntry) {
@@ -109,7 +105,9 @@ TEST_F(LocationTest, DefaultValueWithoutAPathValue) {
   Register("bar.exe", {});
   EXPECT_EQ(GetEXEPath("bar.exe"), "");
   EXPECT_EQ(GetEXEPath("missing.exe"), "");
-  EXPECT_EQ(GetEXEPath("FOO.EXE"), "");  // the name is used with its case unchanged
+  // The name is asked for with its case unchanged; the registry finds it in any case.
+  EXPECT_EQ(GetEXEPath("FOO.EXE"), "C:\\Foo\\foo.exe");
+  EXPECT_EQ(os_.opened_keys.back(), std::string(kAppPaths) + "FOO.EXE");
   EXPECT_EQ(os_.open_keys, 0);
 }
 

@@ -18,6 +18,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/rules.h"
 #include "support/block_labels.h"
 
 namespace {
@@ -371,14 +372,8 @@ TEST_F(TempDir, ALineOf64MiBArrivesWhole) {
 TEST_F(TempDir, FiltersOfEveryByteValue) {
   // Every byte an argument can hold: the letters a to z match in either case, the rest exactly.
   const std::string filter = AllBytesBut(std::string("\0\r\n\x1a", 4));
-  std::string upper = filter;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  std::string lower = filter;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
+  const std::string upper = platform::AsciiUpper(filter);
+  const std::string lower = platform::AsciiLower(filter);
   const fs::path log = dir_ / "bytes.log";
   {
     std::ofstream out(log, std::ios::binary);

@@ -8,6 +8,7 @@
 
 #include "platform/os.h"
 #include "support/local_only_os.h"
+#include "support/toolkit_test.h"
 #include "support/worked_example.h"
 #include "toolkit/Mef32.h"
 
@@ -16,16 +17,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RealOsTest : public ::testing::Test {
+// Real files and clocks; a fault report's tones and notice go to the fake.
+class RealOsTest : public testing_support::ToolkitTest<LocalOnlyOs> {
  protected:
   void SetUp() override {
+    ToolkitTest::SetUp();
     dir_ = fs::temp_directory_path() /
            ("tessal-os-test-" +
             std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "sub");
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    ToolkitTest::TearDown();
+  }
 
   std::string ReadAll(FileHandle file) {
     std::string contents;
@@ -92,14 +98,9 @@ TEST_F(RealOsTest, ChangeDirectory) {
 TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
   const fs::path before = fs::current_path();
   fs::current_path(dir_);
-  LocalOnlyOs os;  // real files and clocks; the notice goes nowhere
-  SetForTesting(&os);
-  mef32::gGlobalSettings = mef32::tGlobalSettings();
   const mef32::tExceptionRec record = testing_support::WorkedExampleFault();
   std::string saved;
   mef32::SaveExceptionRecAsXML(record, saved);
-  SetForTesting(nullptr);
-  mef32::gGlobalSettings = mef32::tGlobalSettings();
 
   EXPECT_TRUE(std::regex_match(
       saved,
@@ -122,25 +123,21 @@ TEST_F(RealOsTest, TheWorkedExampleReportThroughTheRealFileLayer) {
       "<e\\.Message>Range check error</e\\.Message>\r\n<SQL></SQL>\r\n<Notes></Notes>\r\n"
       "<Count>0</Count>\r\n</Exception>\r\n</xml>\r\n");
   EXPECT_TRUE(std::regex_match(text.str(), expected)) << text.str();
-  ASSERT_EQ(os.datagrams.size(), 1u);
-  EXPECT_NE(os.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
+  ASSERT_EQ(os_.fake.datagrams.size(), 1u);
+  EXPECT_NE(os_.fake.datagrams[0].payload.find(" File=\"" + saved + "\" "), std::string::npos);
 }
 
 TEST_F(RealOsTest, AReportWhoseFolderCannotBeWrittenStillCompletes) {
-  LocalOnlyOs os;
-  SetForTesting(&os);
-  mef32::gGlobalSettings = mef32::tGlobalSettings();
   mef32::tExceptionRec record;
   record.Function = "mef32.FileExists";
   record.bBeep = true;
   record.FileName = (dir_ / "no-such-folder" / "E!{timestamp}.xml").string();
   std::string saved;
   mef32::SaveExceptionRecAsXML(record, saved);
-  SetForTesting(nullptr);
   EXPECT_EQ(saved.find("{timestamp}"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
-  EXPECT_EQ(os.tones.size(), 4u);
-  EXPECT_EQ(os.datagrams.size(), 1u);
+  EXPECT_EQ(os_.fake.tones.size(), 4u);
+  EXPECT_EQ(os_.fake.datagrams.size(), 1u);
   EXPECT_EQ(mef32::gGlobalSettings.CallDepth, 0);
 }
 

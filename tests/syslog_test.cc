@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_os.h"
+#include "support/toolkit_test.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
 
@@ -41,16 +42,7 @@ TEST(NextSyslogSequence, WrapsAfter32767) {
   EXPECT_EQ(NextSyslogSequence(32767), 0);
 }
 
-class SyslogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::SetForTesting(&os_);
-    gGlobalSettings = tGlobalSettings();
-    detail::ForgetSocketsStarted();
-  }
-  void TearDown() override { platform::SetForTesting(nullptr); }
-  platform::FakeOs os_;
-};
+using SyslogTest = testing_support::ToolkitTest<>;
 
 TEST_F(SyslogTest, EveryNoticeIsNumberedEvenWhenItIsNotDelivered) {
   tSyslogRec notice;
@@ -109,8 +101,7 @@ TEST_F(SyslogTest, AFailedSendIsMinusOneAndNothingElse) {
       {"no socket", [&] { os_.socket_error = 10024; }, 0},
   };
   for (const Case& c : cases) {
-    SetUp();
-    os_ = platform::FakeOs();
+    Restart();
     c.setup();
     EXPECT_EQ(PostUDPMessage("x", 514), -1) << c.what;
     EXPECT_EQ(os_.sockets_open, 0) << c.what;
@@ -137,8 +128,7 @@ TEST_F(SyslogTest, SocketsThatCannotStartAreReportedUnlessTheNetworkIsUnreachabl
             std::string::npos);
   EXPECT_NE(os_.files[os_.written[0]].find("10091"), std::string::npos);
 
-  SetUp();
-  os_ = platform::FakeOs();
+  Restart();
   os_.start_error = 10051;
   EXPECT_EQ(PostUDPMessage("x", 514), -2);
   EXPECT_TRUE(os_.written.empty());

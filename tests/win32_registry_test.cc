@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/local_only_os.h"
+#include "support/toolkit_test.h"
 #include "toolkit/Mef32.h"
 
 namespace mef32 {
@@ -13,14 +14,15 @@ namespace {
 
 const std::string kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-class RegistryTest : public ::testing::Test {
+// A report must not reach the network: its notice goes to the fake.
+class RegistryTest : public testing_support::ToolkitTest<platform::LocalOnlyOs> {
  protected:
   void SetUp() override {
+    ToolkitTest::SetUp();
     name_ = "tessal-test-" + std::to_string(GetCurrentProcessId()) + ".exe";
-    platform::SetForTesting(&os_);  // a report must not reach the network
   }
   void TearDown() override {
-    platform::SetForTesting(nullptr);
+    ToolkitTest::TearDown();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kAppPaths + name_).c_str());
     for (const std::string& file : os_.written) DeleteFileA(file.c_str());
   }
@@ -39,7 +41,6 @@ class RegistryTest : public ::testing::Test {
   }
 
   std::string name_;
-  platform::LocalOnlyOs os_;
 };
 
 TEST_F(RegistryTest, PathValueIsRewrittenAndDefaultValueIsTheFallback) {
@@ -72,7 +73,7 @@ TEST_F(RegistryTest, ANumberIsNoTextAndIsReported) {
                      "<e.Message>Invalid data type for 'Path'</e.Message>\r\n"),
             std::string::npos)
       << xml;
-  EXPECT_EQ(os_.datagrams.size(), 1u);
+  EXPECT_EQ(os_.fake.datagrams.size(), 1u);
 }
 
 }  // namespace

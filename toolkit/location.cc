@@ -18,14 +18,6 @@ constexpr const char* kCompanionPath = "C:\\Program Files (x86)\\Tavoren\\Vrel\\
 constexpr std::string_view kAppPathsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-std::string AsciiLower(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
-
 // A registry value read as text: missing or empty reads as "", strings up to their first NUL.
 std::string ReadRegistryText(platform::Os& os, platform::RegKey key, const std::string& name) {
   uint32_t type = platform::kRegNone;
@@ -100,7 +92,7 @@ std::string GetEXEPath(const std::string& name) {
     log.TracePoint = 100;
     platform::Os& os = platform::Current();
     if (name.empty()) return CutToDirectory(os.ModuleFileName(), os.Style());
-    if (AsciiLower(name) == kCompanionName) {
+    if (platform::AsciiLower(name) == kCompanionName) {
       return os.FindFirst(kCompanionPath) ? kCompanionPath : "";
     }
     return RegisteredAppPath(os, name);

@@ -182,8 +182,8 @@ void SaveExceptionRecAsXML(tExceptionRec ExceptionRec, std::string& SavedFileNam
 int32_t WriteTextToFile(const std::string& Text, const std::string& File, bool bAppend) {
   if (Text.empty()) return -1;
   platform::Os& os = platform::Current();
-  if (bAppend && !os.IsExistingFile(File)) bAppend = false;
   platform::FileHandle file = 0;
+  // Appending to a file that is not there makes it, on every platform.
   if (os.OpenForWriting(File, bAppend, &file) != platform::kErrorNone) return -5;
   const platform::ErrorCode written = os.Write(file, Text.data(), Text.size());
   const platform::ErrorCode closed = os.Close(file);  // closed whatever the write did

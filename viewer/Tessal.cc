@@ -37,11 +37,6 @@ std::string WithoutExclusionMark(std::string argument) {
   return argument;
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = platform::AsciiUpper(c);
-  return text;
-}
-
 void WriteUsage() {
   const std::string exe = platform::Current().ModuleFileName();
   OutLine(exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
@@ -83,9 +78,9 @@ int RunTessal(const std::vector<std::string>& arguments) {
     if (IsExclusionArgument(text)) {
       settings.ExcludeIDs = WithoutExclusionMark(text);
     } else if (position == 2) {
-      settings.Filter1 = Upper(text);
+      settings.Filter1 = platform::AsciiUpper(text);
     } else if (position == 3) {
-      settings.Filter2 = Upper(text);
+      settings.Filter2 = platform::AsciiUpper(text);
     }
   }
   OutLine(" Filter1: " + settings.Filter1);

@@ -11,7 +11,7 @@ namespace tessal {
 namespace {
 
 tAnchor AnchorOf(const std::string& filter) {
-  auto fold_mask = [](char c) -> uint8_t { return c >= 'A' && c <= 'Z' ? 0xDF : 0xFF; };
+  auto fold_mask = [](char c) -> uint8_t { return platform::AsciiLower(c) != c ? 0xDF : 0xFF; };
   const char first = filter.front(), last = filter.back();
   return {fold_mask(first), static_cast<uint8_t>(first), fold_mask(last),
           static_cast<uint8_t>(last), filter.size() - 1};

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/rules.h"
 #include "viewer/record.h"
 
 namespace {
@@ -33,7 +34,7 @@ bool Reference(std::string_view t, int32_t* value) {
   if (significant.size() > (base == 16 ? 8u : 10u)) return false;
   uint64_t magnitude = 0;
   for (char c : significant) {
-    const int d = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    const int d = c <= '9' ? c - '0' : platform::AsciiLower(c) - 'a' + 10;
     magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(d);
   }
   if (base == 16) {

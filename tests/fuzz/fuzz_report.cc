@@ -95,9 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.Filter1 = Take(in, n1);
   settings.Filter2 = Take(in, n2);
   settings.ExcludeIDs = Take(in, ne);
-  for (std::string* filter : {&settings.Filter1, &settings.Filter2}) {
-    for (char& c : *filter) c = platform::AsciiUpper(c);
-  }
+  settings.Filter1 = platform::AsciiUpper(settings.Filter1);
+  settings.Filter2 = platform::AsciiUpper(settings.Filter2);
   const std::string log(in);
 
   platform::FakeOs redirected, console, each;

@@ -4,31 +4,17 @@
 #include <cstring>
 #include <string>
 
-#include "support/local_only_os.h"
+#include "support/forwarding_os.h"
 #include "toolkit/Mef32.h"
 
 namespace {
 
 // The real platform throughout, except that Windows Sockets fail to start the first time.
-class FirstStartFailsOs : public platform::LocalOnlyOs {
+class FirstStartFailsOs : public platform::ForwardingOs {
  public:
-  void Beep(uint32_t frequency, uint32_t milliseconds) override {
-    platform::Real().Beep(frequency, milliseconds);
-  }
   platform::ErrorCode StartSockets() override {
-    return starts_++ == 0 ? platform::kWsaSystemNotReady : platform::Real().StartSockets();
+    return starts_++ == 0 ? platform::kWsaSystemNotReady : ForwardingOs::StartSockets();
   }
-  platform::ErrorCode OpenUdpSocket(platform::SocketHandle* socket) override {
-    return platform::Real().OpenUdpSocket(socket);
-  }
-  platform::ErrorCode SetBroadcast(platform::SocketHandle socket, bool on) override {
-    return platform::Real().SetBroadcast(socket, on);
-  }
-  platform::ErrorCode SendBroadcast(platform::SocketHandle socket, const char* data, size_t size,
-                                    uint16_t port, size_t* sent) override {
-    return platform::Real().SendBroadcast(socket, data, size, port, sent);
-  }
-  void CloseSocket(platform::SocketHandle socket) override { platform::Real().CloseSocket(socket); }
 
  private:
   int starts_ = 0;

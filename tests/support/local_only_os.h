@@ -1,56 +1,38 @@
-// The real platform for files, clocks and the registry, with the network and the tones of the
-// fake: a test that makes a real fault report sends nothing onto the machine's network.
+// The real platform for files, clocks, the console and the registry, with the tones and the
+// network of the fake: a test that makes a real fault report sends nothing onto the machine's
+// network.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/fake_os.h"
+#include "support/forwarding_os.h"
 
 namespace platform {
 
-class LocalOnlyOs : public FakeOs {
+class LocalOnlyOs : public ForwardingOs {
  public:
-  PathStyle Style() const override { return Real().Style(); }
-  bool StdoutIsConsole() override { return Real().StdoutIsConsole(); }
-  bool ConsoleTextAttribute(uint16_t* attribute) override {
-    return Real().ConsoleTextAttribute(attribute);
-  }
-  void SetTextAttribute(uint16_t attribute) override { Real().SetTextAttribute(attribute); }
-  void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
-    Real().RestoreTextAttributeOnInterrupt(attribute);
-  }
-  ErrorCode WriteStdout(const char* data, size_t size) override {
-    return Real().WriteStdout(data, size);
-  }
-  void WriteStderr(std::string_view text) override { Real().WriteStderr(text); }
-  std::vector<std::string> Arguments() override { return Real().Arguments(); }
-  std::string ModuleFileName() override { return Real().ModuleFileName(); }
-  bool ChangeDirectory(const std::string& dir) override { return Real().ChangeDirectory(dir); }
-  bool FindFirst(const std::string& pattern) override { return Real().FindFirst(pattern); }
-  bool IsExistingFile(const std::string& path) override { return Real().IsExistingFile(path); }
-  ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override {
-    return Real().OpenForReading(path, handle);
-  }
-  ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) override {
-    return Real().Read(handle, buffer, size, got);
-  }
+  FakeOs fake;                       // its tones and datagrams are the ones "played" and "sent"
+  std::vector<std::string> written;  // every file opened for writing, in order
+
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override {
     written.push_back(path);
-    return Real().OpenForWriting(path, append, handle);
+    return ForwardingOs::OpenForWriting(path, append, handle);
   }
-  ErrorCode Write(FileHandle handle, const char* data, size_t size) override {
-    return Real().Write(handle, data, size);
+  void Beep(uint32_t frequency, uint32_t milliseconds) override {
+    fake.Beep(frequency, milliseconds);
   }
-  ErrorCode Close(FileHandle handle) override { return Real().Close(handle); }
-  uint32_t TickCount() override { return Real().TickCount(); }
-  ErrorCode GetLocalTime(LocalTime* time) override { return Real().GetLocalTime(time); }
-  std::string TimeSeparator() override { return Real().TimeSeparator(); }
-  ErrorCode OpenRegistryKey(const std::string& subkey, uint32_t access, RegKey* key) override {
-    return Real().OpenRegistryKey(subkey, access, key);
+  ErrorCode StartSockets() override { return fake.StartSockets(); }
+  ErrorCode OpenUdpSocket(SocketHandle* socket) override { return fake.OpenUdpSocket(socket); }
+  ErrorCode SetBroadcast(SocketHandle socket, bool on) override {
+    return fake.SetBroadcast(socket, on);
   }
-  ErrorCode QueryRegistryValue(RegKey key, const std::string& name, uint32_t* type, uint32_t* size,
-                               std::string* data) override {
-    return Real().QueryRegistryValue(key, name, type, size, data);
+  ErrorCode SendBroadcast(SocketHandle socket, const char* data, size_t size, uint16_t port,
+                          size_t* sent) override {
+    return fake.SendBroadcast(socket, data, size, port, sent);
   }
-  void CloseRegistryKey(RegKey key) override { Real().CloseRegistryKey(key); }
+  void CloseSocket(SocketHandle socket) override { fake.CloseSocket(socket); }
 };
 
 }  // namespace platform
