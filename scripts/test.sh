@@ -54,6 +54,8 @@ wanted=(
   "clang++ clang"
   "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
   "/usr/lib/x86_64-linux-gnu/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev"
+  "/usr/sbin/rsyslogd rsyslog"
+  "/usr/bin/ss iproute2"
 )
 missing=()
 for entry in "${wanted[@]}"; do
