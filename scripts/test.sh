@@ -117,10 +117,13 @@ leg "64-bit Windows build and tests under wine"
 # The prefix and settings the win64 and win32 presets name; one 64-bit prefix serves both.
 export WINEDEBUG=-all WINEPREFIX="$root/build/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
-wineboot -i </dev/null >/dev/null 2>&1 || true
-# One wine server for the whole run: starting one per test would cost seconds each.
-wineserver -p </dev/null >/dev/null 2>&1 || true  # already up after wineboot
+# One wine server for the whole run, up until the end: starting one per test would cost seconds
+# each. The prefix is this checkout's own; a server that an interrupted run left goes first.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wineboot -i </dev/null >/dev/null 2>&1 || true
 suite win64
 
 if [[ -x /usr/lib/wine/wine ]]; then
