@@ -56,6 +56,7 @@ wanted=(
   "/usr/lib/x86_64-linux-gnu/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev"
   "/usr/sbin/rsyslogd rsyslog"
   "/usr/bin/ss iproute2"
+  "xvfb-run xvfb"
 )
 missing=()
 for entry in "${wanted[@]}"; do
