@@ -4,9 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix=${1:-/usr/local}
-dir=${TESSAL_BUILD_DIR:-build-pkg}
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DTESSAL_TESTS=OFF >/dev/null
+dir=${TESSAL_BUILD_DIR:-build/program}
+scripts/configure.sh program "$dir"
 cmake --build "$dir" --target Tessal -j"${TESSAL_JOBS:-$(nproc)}"
 cmake --install "$dir" --prefix "$prefix" --strip

@@ -123,8 +123,8 @@ TEST_F(LocationTest, UnreadableRegistryValuesAreRegistryFailures) {
       {{{"", {platform::kRegSz, "C:\\Foo", false}}}, "Failed to get data for ''"},
   };
   for (const Case& c : cases) {
+    Restart();
     Register("foo.exe", c.values);
-    os_.written.clear();
     EXPECT_EQ(GetEXEPath("foo.exe"), "") << c.message;
     // One report of the failure, and the key closed all the same.
     ASSERT_EQ(os_.written.size(), 1u) << c.message;

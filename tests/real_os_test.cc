@@ -1,5 +1,10 @@
 // The real platform layer of the machine the tests run on (POSIX, or Win32 under wine).
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -17,14 +22,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return getpid();
+#endif
+}
+
 // Real files and clocks; a fault report's tones and notice go to the fake.
 class RealOsTest : public testing_support::ToolkitTest<LocalOnlyOs> {
  protected:
   void SetUp() override {
     ToolkitTest::SetUp();
+    // The process in the name too: suites of other builds may run at the same time.
     dir_ = fs::temp_directory_path() /
            ("tessal-os-test-" +
-            std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+            std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(ProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "sub");
   }

@@ -9,6 +9,7 @@
 #                program's full name and folder as the program itself spells them
 # -DRC=          expected exit status
 # -DSTDERR=      regular expression the standard error must match (default: empty)
+# -DNAME=        the test's own name, which its scratch files carry: no two cases share one
 # -DOUTDIR=      where the actual output is kept for a look after a failure
 cmake_minimum_required(VERSION 3.25)
 
@@ -20,7 +21,10 @@ string(FIND "${exe_text}" "${SEPARATOR}" last REVERSE)
 math(EXPR cut "${last} + 1")
 string(SUBSTRING "${exe_text}" 0 ${cut} exedir_text)
 
-get_filename_component(case_name "${EXPECTED}" NAME_WE)
+if(NOT NAME)
+  message(FATAL_ERROR "-DNAME= is missing: without it cases would share scratch files")
+endif()
+set(case_name "${NAME}")
 set(actual "${OUTDIR}/${case_name}.actual")
 file(MAKE_DIRECTORY "${OUTDIR}")
 

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while on a copy of its seed corpus,
 # two at a time. Exit status 1 when any target finds a crash; the crashing input is kept in
-# build-fuzz/crashes/<target>/.
+# build/fuzz/crashes/<target>/.
 #   tests/fuzz/run.sh [SECONDS]     default 30; for a real search give 600 or more
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
-build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTESSAL_FUZZ=ON -DTESSAL_TESTS=OFF \
-  -DTESSAL_WERROR=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" | grep -E "error|warning" || true
+build=build/fuzz
+scripts/configure.sh fuzz "$build"
+cmake --build "$build" -j"$(nproc)" -- --quiet
 targets=(report linereader integer cmdline text)
 status=0
 run() {
