@@ -93,6 +93,11 @@ run_case() {
   fi
 }
 
+# The superuser reads every file and lists every folder: the next runs are then nobody's.
+as_ordinary_user() {
+  if ((EUID == 0)); then run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups --); fi
+}
+
 # Holds a log open from another process while a case runs: for writing, or (lock) against
 # everyone. Natively this shell holds it for writing, and a lock is a log the user may not read.
 hold() {  # write FILE LINE | lock FILE
@@ -112,8 +117,7 @@ hold() {  # write FILE LINE | lock FILE
     printf '%s\r\n' "$3" >&7
   else
     chmod 000 "$2"
-    # The superuser reads every file: the run is then one of nobody's.
-    if ((EUID == 0)); then run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups --); fi
+    as_ordinary_user
   fi
 }
 
@@ -160,6 +164,16 @@ release
 run_as=()
 
 if ((!windows)); then
+  # A folder the user may not list fails as a log the user may not read, not as a missing one.
+  make_folder closed Mon
+  chmod 000 "$work/closed"
+  as_ordinary_user
+  run_case "a folder that may not be listed" wildcard_closed.out 1 \
+    "Exception EInOutError in module $module at [0-9A-F]+\\."$'\r\nFile access denied\\.\r\n\r\n' \
+    "$work/closed/" "$work/closed/DhcpSrvLog-*.log"
+  run_as=()
+  chmod 755 "$work/closed"
+
   # A log whose name really holds the star is that one log, printed as any single log.
   make_folder literal Mon
   cp "$week/DhcpSrvLog-Tue.log" "$work/literal/DhcpSrvLog-*.log"
