@@ -205,7 +205,10 @@ if ((!windows)); then
   peak_of 1 && one=$peak
   peak_of 200 && few=$peak
   peak_of 2000 && many=$peak
-  if ((few > one + 1024 || many > one + 1024)); then
+  if [[ -n ${TESSAL_NO_PEAKS:-} ]]; then
+    # The sanitizers keep freed memory in quarantine: there a peak tells nothing.
+    echo "ok: 2000 logs with 16 handles (peak memory not compared in this build)"
+  elif ((few > one + 1024 || many > one + 1024)); then
     fail "peak memory of one log $one KiB, of 200 logs $few KiB, of 2000 logs $many KiB"
   else
     echo "ok: 2000 logs with 16 handles; peak memory of one log $one KiB, of 200 $few, of 2000 $many"
