@@ -110,7 +110,8 @@ class Os {
   // names match the last part of the pattern, by the platform's own rules: "*" and "?" in any
   // letter case on Windows; fnmatch on POSIX, where a leading dot must be matched by a dot, as
   // the shell does. In no particular order. kErrorNone also when nothing matches;
-  // kErrorPathNotFound when the folder is not there, kErrorAccessDenied when it may not be read.
+  // kErrorPathNotFound when the folder is not there (or is a file, or no valid name),
+  // kErrorAccessDenied when it may not be read.
   virtual ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* files) = 0;
   // Opening fails as on Windows: kErrorFileNotFound for a missing file, kErrorPathNotFound for a
   // missing folder on the way or an empty name, kErrorAccessDenied for a folder.
