@@ -56,6 +56,12 @@ bool FakeOs::IsFolder(std::string_view name) const {
   return std::any_of(directories.begin(), directories.end(), below);
 }
 
+bool FakeOs::IsUnreadable(std::string_view name) const {
+  return std::any_of(unreadable.begin(), unreadable.end(), [&](const std::string& other) {
+    return SameName(Bare(other, style), Bare(name, style));
+  });
+}
+
 // The one place where the fake decides why a name that is no file does not open.
 ErrorCode FakeOs::WhyItDoesNotOpen(const std::string& name) const {
   if (name.empty()) return kErrorPathNotFound;
@@ -160,10 +166,35 @@ bool FakeOs::IsExistingFile(const std::string& path) {
   return FindFile(path) != files.end();
 }
 
+ErrorCode FakeOs::FindFiles(const std::string& pattern, std::vector<FoundFile>* found) {
+  Called(Operation::kFindFiles);
+  found->clear();
+  const size_t folder_length = DirectoryLength(pattern, style);
+  const std::string_view folder = std::string_view(pattern).substr(0, folder_length);
+  const std::string_view name = std::string_view(pattern).substr(folder_length);
+  if (!folder.empty() && !IsFolder(folder)) return kErrorPathNotFound;
+  if (IsUnreadable(folder)) return kErrorAccessDenied;
+  auto matches = [&](std::string_view entry_name) {
+    if (style == PathStyle::kWindows)
+      return WildcardMatch(AsciiUpper(name), AsciiUpper(entry_name));
+    if (entry_name.starts_with('.') && !name.starts_with('.')) return false;
+    return WildcardMatch(name, entry_name);
+  };
+  for (const auto& [file, contents] : files) {
+    const std::string_view entry(file);
+    const size_t length = DirectoryLength(entry, style);
+    if (!SameName(entry.substr(0, length), folder) || !matches(entry.substr(length))) continue;
+    const auto time = write_times.find(file);
+    found->push_back({file.substr(length), time == write_times.end() ? 0 : time->second});
+  }
+  return kErrorNone;
+}
+
 ErrorCode FakeOs::OpenForReading(const std::string& path, FileHandle* handle) {
   Called(Operation::kOpenForReading);
   const auto found = FindFile(path);
   if (found == files.end()) return WhyItDoesNotOpen(path);
+  if (IsUnreadable(path)) return kErrorAccessDenied;
   handles_.push_back({found->first, false, true, 0});
   *handle = static_cast<FileHandle>(handles_.size());
   return kErrorNone;

@@ -27,6 +27,7 @@ enum class Operation {
   kChangeDirectory,
   kFindFirst,
   kIsExistingFile,
+  kFindFiles,
   kOpenForReading,
   kRead,
   kOpenForWriting,
@@ -73,7 +74,11 @@ class FakeOs : public Os {
   // directories (named with or without a closing separator).
   std::map<std::string, std::string> files;
   std::vector<std::string> directories;
-  std::vector<std::string> searches;            // every FindFirst pattern asked
+  std::vector<std::string> searches;  // every FindFirst pattern asked
+  // Last write times by full name, for FindFiles; a file not named here was written at 0.
+  std::map<std::string, uint64_t> write_times;
+  // Files that cannot be opened for reading and folders that cannot be listed: access denied.
+  std::vector<std::string> unreadable;
   size_t read_chunk = static_cast<size_t>(-1);  // most bytes one Read gives
   ErrorCode read_error = kErrorNone;            // given by Read once the contents are used up
   ErrorCode stdout_error = kErrorNone;
@@ -129,6 +134,9 @@ class FakeOs : public Os {
   bool ChangeDirectory(const std::string& dir) override;
   bool FindFirst(const std::string& pattern) override;
   bool IsExistingFile(const std::string& path) override;
+  // Wildcards as FindFirst matches them, with a leading dot matched by a dot only in the POSIX
+  // style; fnmatch's brackets and escapes are not modelled.
+  ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* found) override;
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override;
   ErrorCode Read(FileHandle handle, char* buffer, size_t size, size_t* got) override;
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override;
@@ -163,6 +171,7 @@ class FakeOs : public Os {
   bool SameName(std::string_view a, std::string_view b) const;
   std::map<std::string, std::string>::iterator FindFile(const std::string& name);
   bool IsFolder(std::string_view name) const;
+  bool IsUnreadable(std::string_view name) const;
   ErrorCode WhyItDoesNotOpen(const std::string& name) const;
   OpenFile* Handle(FileHandle handle);
 

@@ -67,6 +67,13 @@ struct LocalTime {
   uint16_t year, month, day, hour, minute, second, millisecond;
 };
 
+// A file that a search found: its name in its folder, spelt as the folder spells it, and the time
+// it was last written, in 100-nanosecond steps since 1601-01-01 UTC, as Windows counts.
+struct FoundFile {
+  std::string name;
+  uint64_t write_time;
+};
+
 class Os {
  public:
   virtual ~Os() = default;
@@ -99,6 +106,13 @@ class Os {
   virtual bool FindFirst(const std::string& pattern) = 0;
   // True when the name is an existing entry that is not a directory.
   virtual bool IsExistingFile(const std::string& path) = 0;
+  // Replaces *files by the entries of the pattern's folder that are not directories and whose
+  // names match the last part of the pattern, by the platform's own rules: "*" and "?" in any
+  // letter case on Windows; fnmatch on POSIX, where a leading dot must be matched by a dot, as
+  // the shell does. In no particular order. kErrorNone also when nothing matches;
+  // kErrorPathNotFound when the folder is not there (or is a file, or no valid name),
+  // kErrorAccessDenied when it may not be read.
+  virtual ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* files) = 0;
   // Opening fails as on Windows: kErrorFileNotFound for a missing file, kErrorPathNotFound for a
   // missing folder on the way or an empty name, kErrorAccessDenied for a folder.
   // Opens for reading, letting others read and write the file meanwhile.

@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <limits.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -175,6 +176,13 @@ std::string ExecutableFromArgv0() {
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != name.npos; }
 
+// Seconds and nanoseconds since 1970 as Windows counts file times: 100 ns since 1601.
+uint64_t WindowsFileTime(const timespec& time) {
+  constexpr int64_t kSeconds1601To1970 = 11644473600;
+  return static_cast<uint64_t>((static_cast<int64_t>(time.tv_sec) + kSeconds1601To1970) * 10000000 +
+                               time.tv_nsec / 100);
+}
+
 // The ANSI sequence that stands in for a console attribute on a terminal. The default attribute
 // gives the terminal's own colours back.
 size_t AnsiSequence(uint16_t attribute, char (&code)[16]) {
@@ -291,6 +299,35 @@ class PosixOs final : public Os {
   bool IsExistingFile(const std::string& path) override {
     struct stat info;
     return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  }
+
+  ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* files) override {
+    files->clear();
+    const size_t dir_length = DirectoryLength(pattern, PathStyle::kPosix);
+    const std::string name = pattern.substr(dir_length);
+    const std::string dir = dir_length == 0 ? std::string(".") : pattern.substr(0, dir_length);
+    DIR* listing = opendir(dir.c_str());
+    if (listing == nullptr) {
+      // As on Windows, a folder that is not there is a path not found, not a file.
+      return errno == ENOENT ? kErrorPathNotFound : WindowsErrorFromErrno(errno);
+    }
+    int error = 0;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(listing);
+      if (entry == nullptr) {
+        error = errno;
+        break;
+      }
+      if (name.empty() || fnmatch(name.c_str(), entry->d_name, FNM_PERIOD) != 0) continue;
+      // A link counts as what it leads to; one that leads nowhere, or a file gone since the
+      // listing, is no file.
+      struct stat info;
+      if (fstatat(dirfd(listing), entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode)) continue;
+      files->push_back({entry->d_name, WindowsFileTime(info.st_mtim)});
+    }
+    closedir(listing);
+    return WindowsErrorFromErrno(error);
   }
 
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override {

@@ -179,6 +179,29 @@ class Win32Os final : public Os {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
+  ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* files) override {
+    files->clear();
+    // The whole search, not only its start, sees the folder the administrator named.
+    const tNativeFileNames native(pattern);
+    WIN32_FIND_DATAA data;
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+      const ErrorCode error = LastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return kErrorNone;
+      // A folder part that is a file, or no valid name at all, names no folder either.
+      if (error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY) return kErrorPathNotFound;
+      return error;
+    }
+    do {
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      files->push_back({data.cFileName, (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                            data.ftLastWriteTime.dwLowDateTime});
+    } while (FindNextFileA(search, &data));
+    const ErrorCode error = LastError();
+    FindClose(search);
+    return error == ERROR_NO_MORE_FILES ? kErrorNone : error;
+  }
+
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override {
     const tNativeFileNames native(path);
     // The server keeps writing today's log: share writing as well as reading.

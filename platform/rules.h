@@ -33,6 +33,26 @@ size_t DirectoryLength(std::string_view path, PathStyle style);
 // The file-name part of a path: what follows its directory part.
 std::string_view FileNamePart(std::string_view path, PathStyle style);
 
+// Length of the folder part of a name handed to the file system, its last separator included:
+// on Windows a slash separates folders as a backslash does, and a colon ends a drive. 0 when
+// there is none.
+size_t FolderLength(std::string_view path, PathStyle style);
+
+// True when the last part of a path holds a wildcard, "*" or "?": the path then names the files
+// of its folder that match that part.
+bool IsWildcardPattern(std::string_view path, PathStyle style);
+
+// The name under which a file that a pattern found is read and shown: the pattern's folder as
+// given, then the file's name. A relative folder is put below base, the folder relative names
+// are read from, so that the name says where the file is wherever the user stands.
+std::string FoundFileName(std::string_view pattern, std::string_view name, std::string_view base,
+                          PathStyle style);
+
+// The order a pattern's files are read in: oldest first by last write, so that a week reads in
+// the order it happened; files written at the same time by name, which on Windows ignores
+// letter case.
+void OrderOldestFirst(std::vector<FoundFile>& files, PathStyle style);
+
 // Matches a name against a pattern in which "*" stands for any run of characters and "?" for
 // any one character; every other character stands for itself.
 bool WildcardMatch(std::string_view pattern, std::string_view name);

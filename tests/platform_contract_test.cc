@@ -3,6 +3,7 @@
 // every failure included. Where Windows and POSIX must differ, the case says so, and why.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -304,6 +305,96 @@ TEST_P(PlatformContract, FindFirstAndIsExistingFile) {
     EXPECT_EQ(os_->IsExistingFile(Name(c.name)), Expected(c.is_file))
         << "IsExistingFile " << c.name << Why(c.is_file);
   }
+}
+
+// The names FindFiles answers, in one order, or the error it answers instead.
+struct Listing {
+  ErrorCode error;
+  std::vector<std::string> names;
+  bool operator==(const Listing&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Listing& listing) {
+  out << "error " << listing.error << " {";
+  for (const std::string& name : listing.names) out << " " << name;
+  return out << " }";
+}
+
+TEST_P(PlatformContract, FindFilesListsTheMatchingFilesOfAFolder) {
+  env_->MakeFolder(Name("sub/d.log"));  // a folder that matches is no file
+  env_->MakeFile(Name("sub/C.Log"), "c");
+  auto list = [&](const std::string& pattern) {
+    std::vector<FoundFile> files{{"left over", 1}};
+    Listing listing{os_->FindFiles(Name(pattern), &files), {}};
+    for (const FoundFile& file : files) listing.names.push_back(file.name);
+    std::sort(listing.names.begin(), listing.names.end());
+    return listing;
+  };
+  auto found = [](std::vector<std::string> names) { return Listing{kErrorNone, names}; };
+  const Listing none = found({});
+  const Listing no_folder{kErrorPathNotFound, {}};
+  const char* const case_blind = "Windows file names ignore letter case";
+  struct Case {
+    const char* pattern;
+    Answer<Listing> answer;
+  } cases[] = {
+      {"*.txt", Same(found({"a.txt"}))},
+      {"?.txt", Same(found({"a.txt"}))},
+      {"??.txt", Same(none)},
+      {"*", Differs(found({".hidden", "a.txt"}), found({"a.txt"}),
+                    "a leading dot hides a name from POSIX patterns, as from the shell; Windows "
+                    "has no such rule")},
+      {".*", Same(found({".hidden"}))},
+      {"s*", Same(none)},  // only the folder sub
+      {"sub/*", Same(found({"C.Log", "b.log"}))},
+      {"sub/*.log", Differs(found({"C.Log", "b.log"}), found({"b.log"}), case_blind)},
+      {"empty/*", Same(none)},
+      {"*.log", Same(none)},
+      {"a.txt", Same(found({"a.txt"}))},  // a name without wildcards: that file
+      {"sub", Same(none)},
+      {"*.TXT", Differs(found({"a.txt"}), none, case_blind)},  // spelt as the folder spells it
+      {"SUB/b.*", Differs(found({"b.log"}), no_folder, case_blind)},
+      {"nodir/*.txt", Same(no_folder)},
+      {"a.txt/*", Same(no_folder)},
+      {"no|name/*.txt", Same(no_folder)},  // no valid folder name on Windows
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(list(c.pattern), Expected(c.answer)) << c.pattern << Why(c.answer);
+  }
+}
+
+TEST_P(PlatformContract, FindFilesGivesTheLastWriteTimes) {
+  // 2022-11-02 14:08:40.5 UTC and 1999-12-31 23:59:59 UTC, in Windows' steps since 1601.
+  constexpr uint64_t kNewer = 133118717205000000, kOlder = 125911583990000000;
+  env_->SetWriteTime(Name("a.txt"), kNewer);
+  env_->SetWriteTime(Name("sub/b.log"), kOlder);
+  std::vector<FoundFile> files;
+  ASSERT_EQ(os_->FindFiles(Name("?.txt"), &files), kErrorNone);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].write_time, kNewer);
+  ASSERT_EQ(os_->FindFiles(Name("sub/*"), &files), kErrorNone);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].write_time, kOlder);
+}
+
+TEST_P(PlatformContract, WhatMayNotBeRead) {
+  std::vector<FoundFile> files;
+  ErrorCode listed = kErrorNone, opened = kErrorNone;
+  FileHandle file = -7;
+  // A file the user may not read is still listed: the folder's rights decide that. Opening it
+  // is what fails.
+  if (!env_->WithUnreadable(Name("a.txt"), [&] {
+        listed = os_->FindFiles(Name("*.txt"), &files);
+        opened = os_->OpenForReading(Name("a.txt"), &file);
+      })) {
+    GTEST_SKIP() << "this process reads every file all the same";
+  }
+  EXPECT_EQ(listed, kErrorNone);
+  EXPECT_EQ(files.size(), 1u);
+  EXPECT_EQ(opened, kErrorAccessDenied);
+  EXPECT_EQ(file, -7);
+  ASSERT_TRUE(env_->WithUnreadable(Name("sub"),
+                                   [&] { listed = os_->FindFiles(Name("sub/*.log"), &files); }));
+  EXPECT_EQ(listed, kErrorAccessDenied) << "a folder the user may not list";
 }
 
 TEST_P(PlatformContract, ChangeDirectory) {

@@ -49,13 +49,38 @@ void WriteDiagnostics() {
   OutLine(" mef32.GetEXEPath=\"" + mef32::GetEXEPath("") + "\"");
 }
 
-void ReportLog() {
+enum class tAfterReading { kKeepOpen, kClose };
+
+void ReportLog(const std::string& path, tAfterReading after) {
   platform::Os& os = platform::Current();
   platform::FileHandle file = 0;
-  const platform::ErrorCode error = os.OpenForReading(gRunSettings.LogFile, &file);
+  const platform::ErrorCode error = os.OpenForReading(path, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
-  // The log stays open until the process ends.
   ReportFile(os, file, gRunSettings);
+  // A single log stays open until the process ends. A pattern may name a year of copies: each
+  // of those lets go of its handle once it is read (nothing was written through it).
+  if (after == tAfterReading::kClose) os.Close(file);
+}
+
+// Reports every file the pattern matches, oldest first, each after a line that names it.
+// Answers false when no file matches.
+bool ReportMatchingLogs(const std::string& pattern) {
+  platform::Os& os = platform::Current();
+  std::vector<platform::FoundFile> files;  // names and times only, however many there are
+  const platform::ErrorCode error = os.FindFiles(pattern, &files);
+  // A folder that is not there holds no log; one that may not be read fails as a log would.
+  if (error == platform::kErrorPathNotFound) return false;
+  if (error != platform::kErrorNone) RaiseInOutError(error);
+  platform::OrderOldestFirst(files, os.Style());
+  for (const platform::FoundFile& found : files) {
+    const std::string path =
+        platform::FoundFileName(pattern, found.name, mef32::gGlobalSettings.Path, os.Style());
+    // Named before it is opened, so that a failure report follows the name of its log.
+    OutLine(" Log: " + path);
+    OutLine("");
+    ReportLog(path, tAfterReading::kClose);
+  }
+  return !files.empty();
 }
 
 int RunTessal(const std::vector<std::string>& arguments) {
@@ -87,12 +112,15 @@ int RunTessal(const std::vector<std::string>& arguments) {
   OutLine(" Filter2: " + settings.Filter2);
   OutLine(" Exclude IDs: " + settings.ExcludeIDs);
   OutLine("");
-  const bool found = platform::Current().IsExistingFile(settings.LogFile);
+  platform::Os& os = platform::Current();
+  // A file of that name is read as it is, even one whose name holds a wildcard.
+  bool found = os.IsExistingFile(settings.LogFile);
   if (found) {
-    ReportLog();
-  } else {
-    WriteDiagnostics();
+    ReportLog(settings.LogFile, tAfterReading::kKeepOpen);
+  } else if (platform::IsWildcardPattern(settings.LogFile, os.Style())) {
+    found = ReportMatchingLogs(settings.LogFile);
   }
+  if (!found) WriteDiagnostics();
   OutLine("Done");
   OutFlush();
   return found ? kExitDone : kExitNoLog;

@@ -129,6 +129,17 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
 
 }  // namespace detail
 
+namespace detail {
+
+// The block logs are read into: one for the process, however many logs it reads. A pattern may
+// name thousands, and a block of this size made and freed for each leaves the heap scattered.
+inline char* ReadBlock() {
+  static const tAlignedBytes block = NewAlignedBytes(kReadBlock + kLineSlack);
+  return block.get();
+}
+
+}  // namespace detail
+
 // Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
 // EInOutError. The view is valid only during the call, and kLineSlack bytes after it can be read.
 // next_line(from, end), given the start of a line, answers a position in the first line of
@@ -137,18 +148,18 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
 template <typename OnLine, typename NextLine = decltype(EveryLine)>
 void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
                NextLine&& next_line = EveryLine) {
-  const tAlignedBytes block = NewAlignedBytes(kReadBlock + kLineSlack);
-  // Searches may look past the bytes read: let them find what is there, and nothing undefined.
-  std::memset(block.get(), 0, kReadBlock + kLineSlack);
+  char* const block = detail::ReadBlock();
   tPaddedBuffer carry;  // the start of a line that runs on past a block
   tPaddedBuffer scratch;
   bool skipping = false;  // in the rest of a line that a Ctrl-Z cut short
   for (;;) {
     size_t got = 0;
-    const platform::ErrorCode error = os.Read(file, block.get(), kReadBlock, &got);
+    const platform::ErrorCode error = os.Read(file, block, kReadBlock, &got);
     if (error != platform::kErrorNone) RaiseInOutError(error);
     if (got == 0) break;
-    const char* p = block.get();
+    // Searches may look past the bytes read: let them find zeros there, nothing left undefined.
+    std::memset(block + got, 0, kLineSlack);
+    const char* p = block;
     const char* const end = p + got;
     while (p < end) {
       if (skipping) {

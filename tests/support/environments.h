@@ -4,6 +4,7 @@
 // every platform.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,6 +41,11 @@ class Environment {
   // Makes a file that exists read-only and runs the operations on it; false, and nothing run,
   // when nothing keeps this process from writing it all the same.
   virtual bool WithReadOnly(const std::string& name, const std::function<void()>& operations) = 0;
+  // Makes a file or folder one this process may not read (open, or list) and runs the
+  // operations; false, and nothing run, when nothing keeps this process from reading it.
+  virtual bool WithUnreadable(const std::string& name, const std::function<void()>& operations) = 0;
+  // Sets a file's last write time, in 100-nanosecond steps since 1601-01-01 UTC.
+  virtual void SetWriteTime(const std::string& name, uint64_t write_time) = 0;
   // The contents of a file, or nothing when there is no such file.
   virtual std::optional<std::string> Contents(const std::string& name) = 0;
   // True when the folder is the current directory.
@@ -83,6 +89,8 @@ void WithStdoutClosed(const std::function<void()>& operations);
 void WithStdoutToAbandonedPipe(const std::function<void()>& operations);
 std::optional<std::string> MakeRegistryKey(const std::map<std::string, std::string>& texts);
 void RemoveRegistryKey(const std::string& key);
+// In 100-nanosecond steps since 1601-01-01 UTC.
+void SetWriteTime(const std::string& name, uint64_t write_time);
 // Runs the check with the rights of an ordinary user, whom file permissions bind.
 bool AsOrdinaryUser(const std::function<bool()>& check);
 }  // namespace real_world

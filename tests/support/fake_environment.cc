@@ -26,6 +26,15 @@ class FakeEnvironment : public Environment {
     operations();
     return true;
   }
+  bool WithUnreadable(const std::string& name, const std::function<void()>& operations) override {
+    os_.unreadable.push_back(name);
+    operations();
+    os_.unreadable.pop_back();
+    return true;
+  }
+  void SetWriteTime(const std::string& name, uint64_t write_time) override {
+    os_.write_times[name] = write_time;
+  }
   std::optional<std::string> Contents(const std::string& name) override {
     const auto found = os_.files.find(name);
     if (found == os_.files.end()) return std::nullopt;

@@ -29,6 +29,9 @@ class ForwardingOs : public Os {
   bool ChangeDirectory(const std::string& dir) override { return to_->ChangeDirectory(dir); }
   bool FindFirst(const std::string& pattern) override { return to_->FindFirst(pattern); }
   bool IsExistingFile(const std::string& path) override { return to_->IsExistingFile(path); }
+  ErrorCode FindFiles(const std::string& pattern, std::vector<FoundFile>* files) override {
+    return to_->FindFiles(pattern, files);
+  }
   ErrorCode OpenForReading(const std::string& path, FileHandle* handle) override {
     return to_->OpenForReading(path, handle);
   }

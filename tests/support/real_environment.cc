@@ -53,6 +53,28 @@ class RealEnvironment : public Environment {
       return true;
     });
   }
+  bool WithUnreadable(const std::string& name, const std::function<void()>& operations) override {
+    const fs::perms before = fs::status(name).permissions();
+    fs::permissions(name, fs::perms::none);
+    auto readable = [&] {
+      std::error_code error;
+      if (fs::is_directory(name, error)) {
+        const fs::directory_iterator listing(name, error);
+        return !error;
+      }
+      return std::ifstream(name, std::ios::binary).is_open();
+    };
+    const bool ran = real_world::AsOrdinaryUser([&] {
+      if (readable()) return false;
+      operations();
+      return true;
+    });
+    fs::permissions(name, before);
+    return ran;
+  }
+  void SetWriteTime(const std::string& name, uint64_t write_time) override {
+    real_world::SetWriteTime(name, write_time);
+  }
   std::optional<std::string> Contents(const std::string& name) override {
     if (!fs::is_regular_file(name)) return std::nullopt;
     std::ifstream in(name, std::ios::binary);

@@ -2,6 +2,7 @@
 // registry here.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -63,5 +64,14 @@ std::optional<std::string> MakeRegistryKey(const std::map<std::string, std::stri
   return std::nullopt;
 }
 void RemoveRegistryKey(const std::string&) {}
+
+void SetWriteTime(const std::string& name, uint64_t write_time) {
+  constexpr uint64_t kSteps1601To1970 = 116444736000000000;
+  const uint64_t since_1970 = write_time - kSteps1601To1970;
+  const timespec times[2] = {
+      {0, UTIME_OMIT},
+      {static_cast<time_t>(since_1970 / 10000000), static_cast<long>(since_1970 % 10000000) * 100}};
+  utimensat(AT_FDCWD, name.c_str(), times, 0);
+}
 
 }  // namespace testing_support::real_world

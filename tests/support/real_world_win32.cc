@@ -54,6 +54,15 @@ std::optional<std::string> MakeRegistryKey(const std::map<std::string, std::stri
 
 void RemoveRegistryKey(const std::string& key) { RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str()); }
 
+void SetWriteTime(const std::string& name, uint64_t write_time) {
+  const HANDLE file =
+      CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const FILETIME time{static_cast<DWORD>(write_time), static_cast<DWORD>(write_time >> 32)};
+  SetFileTime(file, nullptr, nullptr, &time);
+  CloseHandle(file);
+}
+
 // There is no one else to be: wine run by the superuser writes read-only files all the same.
 bool AsOrdinaryUser(const std::function<bool()>& check) { return check(); }
 

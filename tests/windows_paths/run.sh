@@ -4,7 +4,7 @@
 #   runs on 64-bit Windows, where a 32-bit process's System32 is SysWOW64 unless it says
 #   otherwise. A log goes into the wine prefix's system32 and a different one of the same name
 #   into syswow64; every way of naming it must read the system32 one, byte for byte as the native
-#   program prints that log.
+#   program prints that log. A pattern must find the system32 logs only.
 # - A program in a folder deeper than MAX_PATH (260) knows its whole name.
 #   run.sh EXE POINTER_BYTES DATA_DIR EXPECTED_DIR EMULATOR...
 set -euo pipefail
@@ -28,6 +28,7 @@ trap 'rm -rf "$real" "$decoy" "$lone" "$away"' EXIT
 mkdir -p "$real" "$decoy" "$lone"
 cp "$data/audit.log" "$real/$log"
 cp "$data/worked.log" "$decoy/$log"  # what a redirected read would show instead
+cp "$data/ctrl_z.log" "$decoy/DhcpSrvLog-Tue.log"  # what only a redirected search would find
 cp "$data/audit.log" "$lone/$log"
 cp "$exe" "$real/Tessal.exe"
 cp "$exe" "$lone/Tessal.exe"
@@ -59,9 +60,23 @@ run_case "relative name beside the program in System32" "C:\\Windows\\System32\\
   "$log" "$two_records" 0
 run_case "relative name beside the program, no such folder in SysWOW64" \
   "C:\\Windows\\System32\\dhcp\\$tag-lone\\Tessal.exe" "$log" "$two_records" 0
+# A pattern reaches the same folder as a single log, relative to the program's folder too; each
+# log found is named by the folder it was found in.
+{
+  head -n 6 "$two_records"
+  printf ' Log: %s\r\n\r\n' "C:\\Windows\\System32\\dhcp\\$tag\\$log"
+  tail -n +7 "$two_records"
+} >"$away/pattern.out"
+run_case "a pattern under System32" "$exe" "C:\\Windows\\System32\\dhcp\\$tag\\DhcpSrvLog-*.log" \
+  "$away/pattern.out" 0
+run_case "a relative pattern beside the program in System32" \
+  "C:\\Windows\\System32\\dhcp\\$tag\\Tessal.exe" "DhcpSrvLog-*.log" "$away/pattern.out" 0
 sysnative="C:\\Windows\\Sysnative\\dhcp\\$tag\\$log"
 if [[ $pointer_bytes == 4 ]]; then
   run_case "Sysnative" "$exe" "$sysnative" "$two_records" 0
+  sed "s/System32/Sysnative/" "$away/pattern.out" >"$away/sysnative_pattern.out"
+  run_case "a pattern under Sysnative" "$exe" "C:\\Windows\\Sysnative\\dhcp\\$tag\\DhcpSrvLog-*.log" \
+    "$away/sysnative_pattern.out" 0
 else
   # Sysnative exists for 32-bit programs only: a 64-bit one finds no such folder.
   exe_dir=$("${emulator[@]}" winepath -w "$(dirname "$exe")" 2>/dev/null | tr -d '\r')
