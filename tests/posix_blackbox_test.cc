@@ -209,18 +209,52 @@ TEST_F(TempDir, APipeClosedEarlyIsABrokenPipe) {
   EXPECT_TRUE(std::regex_match(text, Report("I/O error 109"))) << text;
 }
 
-TEST(PosixRun, OnATerminalOnlyTheRedEventLinesAreColoured) {
-  int master = -1;
-  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
+TEST_F(TempDir, APipeGetsTheRoomToRunAheadAndTheSameBytes) {
+  const std::string log = kData + "/audit.log";
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    execl(TESSAL_EXE, TESSAL_EXE, log.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  close(fds[1]);
+  std::string piped;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
+    piped.append(buffer, static_cast<size_t>(n));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  // As much room as a user may give a pipe, 1 MiB or the system's own limit below that.
+  const long limit = std::stol(Slurp("/proc/sys/fs/pipe-max-size"));
+  EXPECT_EQ(fcntl(fds[0], F_GETPIPE_SZ), std::min(limit, 1L << 20));
+  close(fds[0]);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(piped, RunTessal({log}).out);
+}
+
+// Starts Tessal on a terminal of its own that passes bytes as written (no CR added before LF);
+// *master is the other end.
+pid_t StartOnATerminal(const std::string& log, int* master) {
+  const pid_t pid = forkpty(master, nullptr, nullptr, nullptr);
   if (pid == 0) {
     termios raw;
     tcgetattr(0, &raw);
-    cfmakeraw(&raw);  // no CR added before LF: the bytes arrive as written
+    cfmakeraw(&raw);
     tcsetattr(0, TCSANOW, &raw);
-    execl(TESSAL_EXE, TESSAL_EXE, (kData + "/audit.log").c_str(), static_cast<char*>(nullptr));
+    execl(TESSAL_EXE, TESSAL_EXE, log.c_str(), static_cast<char*>(nullptr));
     _exit(98);
   }
+  return pid;
+}
+
+TEST(PosixRun, OnATerminalOnlyTheRedEventLinesAreColoured) {
+  int master = -1;
+  const pid_t pid = StartOnATerminal(kData + "/audit.log", &master);
+  ASSERT_GE(pid, 0);
   std::string screen;
   char buffer[4096];
   for (;;) {
@@ -257,16 +291,8 @@ TEST_F(TempDir, ACtrlCOnATerminalGivesItsColoursBack) {
   const fs::path fifo = dir_ / "live.log";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   int master = -1;
-  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  const pid_t pid = StartOnATerminal(fifo.string(), &master);
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    termios raw;
-    tcgetattr(0, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(0, TCSANOW, &raw);
-    execl(TESSAL_EXE, TESSAL_EXE, fifo.c_str(), static_cast<char*>(nullptr));
-    _exit(98);
-  }
   const int log = open(fifo.c_str(), O_WRONLY);
   ASSERT_GE(log, 0);
   const std::string record = "15,d,t\r\n";
