@@ -130,6 +130,9 @@ suite win64
 if [[ -x /usr/lib/wine/wine ]]; then
   leg "32-bit Windows build and tests under wine"
   suite win32
+  # What is shipped is the release build: the paths an administrator types, once more on it.
+  echo "== the release's Tessal.exe and the paths under System32"
+  tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected /usr/lib/wine/wine
 fi
 
 leg "benchmark smoke (a few MB, that the benchmark still runs)"

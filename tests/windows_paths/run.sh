@@ -8,7 +8,7 @@
 # - A program in a folder deeper than MAX_PATH (260) knows its whole name.
 #   run.sh EXE POINTER_BYTES DATA_DIR EXPECTED_DIR EMULATOR...
 set -euo pipefail
-exe=$1 pointer_bytes=$2 data=$3 expected=$4
+exe=$(realpath "$1") pointer_bytes=$2 data=$(realpath "$3") expected=$(realpath "$4")
 shift 4
 emulator=("$@")
 windows=${WINEPREFIX:-$HOME/.wine}/drive_c/windows
