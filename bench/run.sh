@@ -3,6 +3,7 @@
 # bytes to the same place: the cost of just moving them.
 #   bench/run.sh [SIZE_MB] [RUNS]     defaults: 100 MB, 5 runs; medians are reported
 #   bench/run.sh --smoke              a few MB, once: that the benchmark itself still works
+#   TESSAL=path/to/Tessal bench/run.sh   times that program instead, say an older build
 # Cases: no filter, a filter that keeps about 2% of the lines and an exclusion list, to /dev/null
 # (against cat of the log and the report there); no filter to a file and to a pipe (against cat of
 # the report to the same place). Then the peak memory for the log and for one 64 MiB line, and,
@@ -21,7 +22,7 @@ fi
 build=$root/build/bench
 scripts/configure.sh bench "$build"
 cmake --build "$build" -j"$(nproc)" -- --quiet
-tessal=$build/Tessal
+tessal=${TESSAL:-$build/Tessal}
 # The host bench/genlog.cc names in a known share of its events (kFilterPercent there).
 filter=printer-7
 exclusion=/e:30,32
