@@ -32,12 +32,16 @@ bool FilterAt(const std::string& filter, const char* at, const char* end) {
   return true;
 }
 
+// A filter at a position: its anchor bytes first, as they are the quicker test. An empty filter
+// occurs nowhere.
+bool OccursAt(const std::string& filter, const tAnchor& anchor, const char* at, const char* end) {
+  return !filter.empty() && AnchorAt(anchor, at, end) && FilterAt(filter, at, end);
+}
+
 // The test behind every kernel: a filter occurs at the position, or a dropped CR stands there.
 bool CandidateAt(const tFilters& filters, const char* at, const char* end) {
-  return (AnchorAt(filters.anchor_one, at, end) && FilterAt(filters.one, at, end)) ||
-         (!filters.two.empty() && AnchorAt(filters.anchor_two, at, end) &&
-          FilterAt(filters.two, at, end)) ||
-         IsDroppedCr(at, end);
+  return OccursAt(filters.one, filters.anchor_one, at, end) ||
+         OccursAt(filters.two, filters.anchor_two, at, end) || IsDroppedCr(at, end);
 }
 
 const char* PortableScan(const tFilters& filters, const char* at, const char* end) {
@@ -157,14 +161,13 @@ tFilters PrepareFilters(const std::string& filter1, const std::string& filter2) 
 bool PassesFilters(const tFilters& filters, std::string_view line) {
   if (filters.one.empty()) return true;
   const char* const end = line.data() + line.size();
-  auto occurs = [&](const std::string& filter, const tAnchor& anchor) {
-    if (filter.empty()) return false;  // an empty filter never occurs
-    for (const char* at = line.data(); at + filter.size() <= end; ++at) {
-      if (AnchorAt(anchor, at, end) && FilterAt(filter, at, end)) return true;
+  for (const char* at = line.data(); at < end; ++at) {
+    if (OccursAt(filters.one, filters.anchor_one, at, end) ||
+        OccursAt(filters.two, filters.anchor_two, at, end)) {
+      return true;
     }
-    return false;
-  };
-  return occurs(filters.one, filters.anchor_one) || occurs(filters.two, filters.anchor_two);
+  }
+  return false;
 }
 
 const char* NextCandidate(const tFilters& filters, const char* from, const char* end) {

@@ -26,11 +26,17 @@ inline bool IsDroppedCr(const char* at, const char* end) {
 
 namespace detail {
 
+// A line without the CR of its CR LF end.
+inline std::string_view WithoutEndCr(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 // Hands on a line without its CRs (the one of its CR LF end, and those it drops), using scratch
 // only when a CR stands inside it.
 template <typename OnLine>
 void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  line = WithoutEndCr(line);
   const char* cr = static_cast<const char*>(std::memchr(line.data(), '\r', line.size()));
   if (cr == nullptr) {
     on_line(line);
@@ -110,7 +116,7 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
       const char* lf = FindLineEnd(p, lines_end, &clean);
       const std::string_view line(p, static_cast<size_t>(lf - p));
       if (clean) {
-        on_line(line.substr(0, line.size() - (line.empty() || line.back() != '\r' ? 0 : 1)));
+        on_line(WithoutEndCr(line));
       } else {
         EmitLine(line, scratch, on_line);
       }
@@ -126,10 +132,6 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
   }
   carry.Append(lines_end, static_cast<size_t>(stop - lines_end));
 }
-
-}  // namespace detail
-
-namespace detail {
 
 // The block logs are read into: one for the process, however many logs it reads. A pattern may
 // name thousands, and a block of this size made and freed for each leaves the heap scattered.
