@@ -11,8 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/fake_os.h"
-#include "platform/rules.h"
+#include "support/fake_os.h"
 #include "viewer/output.h"
 #include "viewer/reader.h"
 #include "viewer/report.h"
@@ -50,9 +49,8 @@ class MemoryOs : public platform::FakeOs {
 MemoryOs g_os;
 size_t g_log_lines = 0;
 
-// The settings as the command line makes them: filters upper-cased.
+// The settings as the command line makes them.
 tessal::tRunSettings Settings(std::string filter, std::string exclude) {
-  for (char& c : filter) c = platform::AsciiUpper(c);
   tessal::tRunSettings settings;
   settings.Filter1 = filter;
   settings.ExcludeIDs = exclude;
@@ -62,9 +60,9 @@ tessal::tRunSettings Settings(std::string filter, std::string exclude) {
 // One pass over the log, as a run makes it.
 void ReportLog(const tessal::tRunSettings& settings) {
   g_os.Rewind();
-  tessal::OutStart();
-  tessal::ReportFile(g_os, 0, settings);
-  tessal::OutFlush();
+  tessal::tOutput out = tessal::StartOutput(g_os);
+  tessal::ReportFile(g_os, 0, settings, out);
+  tessal::OutFlush(out);
 }
 
 // The records one pass reports: every block is 19 lines.
@@ -127,7 +125,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   g_os.Load(std::move(log));
-  platform::SetForTesting(&g_os);
 
   // Each case, and what it keeps as a share of the lines it reads.
   const std::string filter = argv[2];
@@ -161,6 +158,5 @@ int main(int argc, char** argv) {
 
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  platform::SetForTesting(nullptr);
   return 0;
 }

@@ -39,8 +39,7 @@ inline constexpr ErrorCode kErrorNoData = 232;
 inline constexpr ErrorCode kErrorMoreData = 234;
 inline constexpr ErrorCode kErrorCantResolveFilename = 1921;
 
-// Console text attributes the viewer uses.
-inline constexpr uint16_t kAttributeBrightRed = 12;
+// The attribute of a console as Windows starts it: light grey on black.
 inline constexpr uint16_t kAttributeDefault = 7;
 
 // Registry, read only, below HKEY_LOCAL_MACHINE.

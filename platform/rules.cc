@@ -70,38 +70,6 @@ bool IsWildcardPattern(std::string_view path, PathStyle style) {
   return path.find_first_of("*?", FolderLength(path, style)) != std::string_view::npos;
 }
 
-std::string FoundFileName(std::string_view pattern, std::string_view name, std::string_view base,
-                          PathStyle style) {
-  const std::string_view folder = pattern.substr(0, FolderLength(pattern, style));
-  // Absolute: from the root, a drive or a server (on Windows "\\", "/" or "C:").
-  const bool absolute = style == PathStyle::kWindows
-                            ? folder.starts_with('\\') || folder.starts_with('/') ||
-                                  (folder.size() >= 2 && folder[1] == ':')
-                            : folder.starts_with('/');
-  std::string file_name(absolute ? std::string_view() : base);
-  file_name += folder;
-  file_name += name;
-  return file_name;
-}
-
-void OrderOldestFirst(std::vector<FoundFile>& files, PathStyle style) {
-  const auto before_ignoring_case = [](std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-      return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
-    });
-  };
-  std::sort(files.begin(), files.end(), [&](const FoundFile& a, const FoundFile& b) {
-    if (a.write_time != b.write_time) return a.write_time < b.write_time;
-    if (style == PathStyle::kWindows) {
-      if (before_ignoring_case(a.name, b.name)) return true;
-      if (before_ignoring_case(b.name, a.name)) return false;
-    }
-    // Names that differ in letter case only can stand side by side in a folder of a
-    // case-sensitive file system even on Windows: their bytes decide, so the order is one.
-    return a.name < b.name;
-  });
-}
-
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   // Greedy match with backtracking to the last star: linear in practice, no recursion.
   size_t p = 0, s = 0;
@@ -139,11 +107,6 @@ bool NamesSysnative(std::string_view path) {
     begin = end + 1;
   }
   return false;
-}
-
-uint16_t BrightRedOn(uint16_t attribute) {
-  // The low four bits are the text colour; the background and the rest stay the user's.
-  return static_cast<uint16_t>((attribute & ~uint16_t{0x0F}) | kAttributeBrightRed);
 }
 
 }  // namespace platform

@@ -11,7 +11,7 @@
 namespace platform {
 
 // Upper-cases the letters a to z only, or lower-cases A to Z only; every other byte stays as it
-// is. The one home of letter case: filters, names and the tests all case letters here.
+// is: the letter case of Windows names, and the one all code cases letters with.
 inline char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -42,17 +42,6 @@ size_t FolderLength(std::string_view path, PathStyle style);
 // of its folder that match that part.
 bool IsWildcardPattern(std::string_view path, PathStyle style);
 
-// The name under which a file that a pattern found is read and shown: the pattern's folder as
-// given, then the file's name. A relative folder is put below base, the folder relative names
-// are read from, so that the name says where the file is wherever the user stands.
-std::string FoundFileName(std::string_view pattern, std::string_view name, std::string_view base,
-                          PathStyle style);
-
-// The order a pattern's files are read in: oldest first by last write, so that a week reads in
-// the order it happened; files written at the same time by name, which on Windows ignores
-// letter case.
-void OrderOldestFirst(std::vector<FoundFile>& files, PathStyle style);
-
 // Matches a name against a pattern in which "*" stands for any run of characters and "?" for
 // any one character; every other character stands for itself.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
@@ -60,8 +49,5 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 // True when a component of a Windows path is "Sysnative" in any letter case: the name under
 // which a 32-bit process reaches the 64-bit System32 while file-system redirection is on.
 bool NamesSysnative(std::string_view path);
-
-// The console attribute of bright red text on the background of the given attribute.
-uint16_t BrightRedOn(uint16_t attribute);
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "support/toolkit_test.h"
 #include "support/worked_example.h"
 #include "toolkit/Mef32.h"

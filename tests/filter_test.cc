@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
-#include "viewer/buffers.h"
-#include "viewer/output.h"
+#include "support/fake_os.h"
+#include "support/report_runs.h"
 #include "viewer/reader.h"
-#include "viewer/report.h"
 
 namespace tessal {
 namespace {
+
+using testing_support::Candidates;
 
 const std::string kFiller(40, 'x');
 // Matches in either case, a lone CR inside the filter, a filter split over two lines, the
@@ -35,21 +35,6 @@ const std::string kLog =
 const std::vector<std::pair<std::string, std::string>> kFilterPairs = {
     {"PC-0042", ""}, {"PC-0042", "LAPTOP-9"}, {"2", ""}, {"11,", "X"}, {"NOWHERE", ""},
     {"C", "0"},      {"PC-0042", "PC-0042"}};
-
-// Every candidate a kernel finds, scanning on from the line after each one.
-std::vector<size_t> Candidates(const tFilters& filters, std::string_view text) {
-  std::vector<size_t> found;
-  const char* const begin = text.data();
-  const char* const end = begin + text.size();
-  for (const char* from = begin; from < end;) {
-    const char* at = NextCandidate(filters, from, end);
-    if (at == end) break;
-    found.push_back(static_cast<size_t>(at - begin));
-    const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-    from = lf == nullptr ? end : lf + 1;
-  }
-  return found;
-}
 
 TEST(FilterScan, EveryKernelFindsWhatThePortableOneFinds) {
   // Whole lines only, as the reader hands the scan its blocks; long enough for every width,
@@ -81,20 +66,9 @@ TEST(FilterScan, EveryKernelFindsWhatThePortableOneFinds) {
 std::string RunOver(const std::string& log, size_t chunk, const tRunSettings& settings,
                     bool every_line) {
   platform::FakeOs os;
-  os.files["log"] = log;
-  os.read_chunk = chunk;
-  platform::SetForTesting(&os);
-  platform::FileHandle file = 0;
-  os.OpenForReading("log", &file);
-  OutStart();
-  if (every_line) {
-    ReadLines(os, file, [&](std::string_view line) { ReportLine(line, settings); });
-  } else {
-    ReportFile(os, file, settings);
-  }
-  OutFlush();
-  platform::SetForTesting(nullptr);
-  return os.Stdout();
+  return testing_support::RunOver(
+      os, log, chunk, settings,
+      every_line ? testing_support::tReading::kEveryLine : testing_support::tReading::kReport);
 }
 
 TEST(FilterScan, AWholeRunWritesWhatReadingEveryLineWrites) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "support/toolkit_test.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"

@@ -540,7 +540,7 @@ TEST_P(PlatformContract, StandardOutputThatIsAFile) {
     attribute_known = os_->ConsoleTextAttribute(&attribute);
     errors.push_back(os_->WriteStdout(kA.data(), kA.size()));
     // Colours are for a console only.
-    os_->SetTextAttribute(kAttributeBrightRed);
+    os_->SetTextAttribute(12);  // bright red
     errors.push_back(os_->WriteStdout("", 0));
     errors.push_back(os_->WriteStdout("red", 3));
     os_->SetTextAttribute(kAttributeDefault);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 
 namespace tessal {
 namespace {

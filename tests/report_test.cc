@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "toolkit/Mef32.h"
+#include "viewer/colours.h"
 #include "viewer/output.h"
 
 namespace tessal {
@@ -11,15 +12,12 @@ namespace {
 
 class ReportLineTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetForTesting(&os_); }
-  void TearDown() override { platform::SetForTesting(nullptr); }
-
   // The output of one line, or "" when it is dropped.
   std::string Report(std::string_view line) {
     os_.events.clear();
-    OutStart();
-    ReportLine(line, settings_);
-    OutFlush();
+    tOutput out = StartOutput(os_);
+    ReportLine(line, settings_, out);
+    OutFlush(out);
     return os_.Stdout();
   }
   // The first output line of a report: the event line.
@@ -177,6 +175,13 @@ TEST_F(ReportLineTest, OnlyTheEventLineOfDenialsAndFailedUpdatesIsRed) {
   for (const auto& event : os_.events) EXPECT_FALSE(event.is_attribute);
 }
 
+TEST(BrightRedOn, KeepsTheBackgroundAndTheHigherBits) {
+  EXPECT_EQ(BrightRedOn(0x07), 0x0C);
+  EXPECT_EQ(BrightRedOn(0x1E), 0x1C);
+  EXPECT_EQ(BrightRedOn(0xF0), 0xFC);
+  EXPECT_EQ(BrightRedOn(0x8000 | 0x2A), 0x8000 | 0x2C);
+}
+
 TEST_F(ReportLineTest, RedIsDrawnOnTheUsersBackgroundAndTheirColoursComeBack) {
   os_.console = true;
   struct Case {
@@ -191,10 +196,10 @@ TEST_F(ReportLineTest, RedIsDrawnOnTheUsersBackgroundAndTheirColoursComeBack) {
     os_.console_attribute = c.user;
     os_.attribute_readings = 0;
     os_.events.clear();
-    OutStart();
-    ReportLine("15,d", settings_);
-    ReportLine("31,d", settings_);
-    OutFlush();
+    tOutput out = StartOutput(os_);
+    ReportLine("15,d", settings_, out);
+    ReportLine("31,d", settings_, out);
+    OutFlush(out);
     std::vector<uint16_t> attributes;
     for (const auto& event : os_.events) {
       if (event.is_attribute) attributes.push_back(event.attribute);
@@ -215,9 +220,9 @@ TEST_F(ReportLineTest, RedirectedOutputHasNoColourAndComesInOneWrite) {
 TEST_F(ReportLineTest, AFailedWriteIsAnInOutError) {
   os_.console = true;
   os_.stdout_error = 112;
-  OutStart();
+  tOutput out = StartOutput(os_);
   try {
-    ReportLine(kWorkedLine, settings_);
+    ReportLine(kWorkedLine, settings_, out);
     FAIL() << "no failure";
   } catch (const mef32::Exception& failure) {
     EXPECT_EQ(failure.ClassName(), "EInOutError");

@@ -1,7 +1,7 @@
 // The syslog notice and its UDP broadcast, on the fake: nothing leaves the process.
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "support/toolkit_test.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"

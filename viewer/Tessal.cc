@@ -7,6 +7,8 @@
 #include "platform/rules.h"
 #include "toolkit/Mef32.h"
 #include "viewer/failure.h"
+#include "viewer/filter.h"
+#include "viewer/log_files.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
 #include "viewer/settings.h"
@@ -14,9 +16,6 @@
 
 namespace tessal {
 namespace {
-
-// The run settings, alive for the whole run.
-tRunSettings gRunSettings;
 
 constexpr std::string_view kExclusionMark = "/e:";
 // What every Windows console program answers with its usage.
@@ -37,26 +36,33 @@ std::string WithoutExclusionMark(std::string argument) {
   return argument;
 }
 
-void WriteUsage() {
-  const std::string exe = platform::Current().ModuleFileName();
-  OutLine(exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
-  OutLine(exe + " /e - Exclude Ids Eg /e:30,31");
+// What a run works with: the platform, its output and its settings.
+struct tRun {
+  platform::Os& os;
+  tOutput& out;
+  tRunSettings settings;
+};
+
+void WriteUsage(tRun& run) {
+  const std::string exe = run.os.ModuleFileName();
+  OutLine(run.out, exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
+  OutLine(run.out, exe + " /e - Exclude Ids Eg /e:30,31");
 }
 
-void WriteDiagnostics() {
-  OutLine(" Unable to locate " + gRunSettings.LogFile);
-  OutLine(" gGlobalSettings.Path=\"" + mef32::gGlobalSettings.Path + "\"");
-  OutLine(" mef32.GetEXEPath=\"" + mef32::GetEXEPath("") + "\"");
+void WriteDiagnostics(tRun& run) {
+  OutLine(run.out, " Unable to locate " + run.settings.LogFile);
+  OutLine(run.out, " gGlobalSettings.Path=\"" + mef32::gGlobalSettings.Path + "\"");
+  OutLine(run.out, " mef32.GetEXEPath=\"" + mef32::GetEXEPath("") + "\"");
 }
 
 enum class tAfterReading { kKeepOpen, kClose };
 
-void ReportLog(const std::string& path, tAfterReading after) {
-  platform::Os& os = platform::Current();
+void ReportLog(tRun& run, const std::string& path, tAfterReading after) {
+  platform::Os& os = run.os;
   platform::FileHandle file = 0;
   const platform::ErrorCode error = os.OpenForReading(path, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
-  ReportFile(os, file, gRunSettings);
+  ReportFile(os, file, run.settings, run.out);
   // A single log stays open until the process ends. A pattern may name a year of copies: each
   // of those lets go of its handle once it is read (nothing was written through it).
   if (after == tAfterReading::kClose) os.Close(file);
@@ -64,76 +70,75 @@ void ReportLog(const std::string& path, tAfterReading after) {
 
 // Reports every file the pattern matches, oldest first, each after a line that names it.
 // Answers false when no file matches.
-bool ReportMatchingLogs(const std::string& pattern) {
-  platform::Os& os = platform::Current();
+bool ReportMatchingLogs(tRun& run, const std::string& pattern) {
+  platform::Os& os = run.os;
   std::vector<platform::FoundFile> files;  // names and times only, however many there are
   const platform::ErrorCode error = os.FindFiles(pattern, &files);
   // A folder that is not there holds no log; one that may not be read fails as a log would.
   if (error == platform::kErrorPathNotFound) return false;
   if (error != platform::kErrorNone) RaiseInOutError(error);
-  platform::OrderOldestFirst(files, os.Style());
+  OrderOldestFirst(files, os.Style());
   for (const platform::FoundFile& found : files) {
     const std::string path =
-        platform::FoundFileName(pattern, found.name, mef32::gGlobalSettings.Path, os.Style());
+        FoundFileName(pattern, found.name, mef32::gGlobalSettings.Path, os.Style());
     // Named before it is opened, so that a failure report follows the name of its log.
-    OutLine(" Log: " + path);
-    OutLine("");
-    ReportLog(path, tAfterReading::kClose);
+    OutLine(run.out, " Log: " + path);
+    OutLine(run.out, "");
+    ReportLog(run, path, tAfterReading::kClose);
   }
   return !files.empty();
 }
 
-int RunTessal(const std::vector<std::string>& arguments) {
+int RunTessal(platform::Os& os, tOutput& out, const std::vector<std::string>& arguments) {
   auto argument = [&](size_t position) {
     return position <= arguments.size() ? arguments[position - 1] : std::string();
   };
-  OutStart();
-  OutLine(kVersionBanner);
-  OutLine("");
+  tRun run{os, out, {}};
+  OutLine(out, kVersionBanner);
+  OutLine(out, "");
   mef32::SetPathToEXEPath();
   if (argument(1).empty() || argument(1) == kHelpArgument) {
-    WriteUsage();
-    OutFlush();
+    WriteUsage(run);
+    OutFlush(out);
     return kExitDone;
   }
-  tRunSettings& settings = gRunSettings;
+  tRunSettings& settings = run.settings;
   settings.LogFile = argument(1);
   for (size_t position = 2; position <= 4; ++position) {
     const std::string text = argument(position);
     if (IsExclusionArgument(text)) {
       settings.ExcludeIDs = WithoutExclusionMark(text);
     } else if (position == 2) {
-      settings.Filter1 = platform::AsciiUpper(text);
+      settings.Filter1 = FilterCase(text);
     } else if (position == 3) {
-      settings.Filter2 = platform::AsciiUpper(text);
+      settings.Filter2 = FilterCase(text);
     }
   }
-  OutLine(" Filter1: " + settings.Filter1);
-  OutLine(" Filter2: " + settings.Filter2);
-  OutLine(" Exclude IDs: " + settings.ExcludeIDs);
-  OutLine("");
-  platform::Os& os = platform::Current();
+  OutLine(out, " Filter1: " + settings.Filter1);
+  OutLine(out, " Filter2: " + settings.Filter2);
+  OutLine(out, " Exclude IDs: " + settings.ExcludeIDs);
+  OutLine(out, "");
   // A file of that name is read as it is, even one whose name holds a wildcard.
   bool found = os.IsExistingFile(settings.LogFile);
   if (found) {
-    ReportLog(settings.LogFile, tAfterReading::kKeepOpen);
+    ReportLog(run, settings.LogFile, tAfterReading::kKeepOpen);
   } else if (platform::IsWildcardPattern(settings.LogFile, os.Style())) {
-    found = ReportMatchingLogs(settings.LogFile);
+    found = ReportMatchingLogs(run, settings.LogFile);
   }
-  if (!found) WriteDiagnostics();
-  OutLine("Done");
-  OutFlush();
+  if (!found) WriteDiagnostics(run);
+  OutLine(out, "Done");
+  OutFlush(out);
   return found ? kExitDone : kExitNoLog;
 }
 
 // The last chance: what is written so far goes out, the report goes to standard error.
-int ReportFailure(const std::string& class_name, const void* address, const std::string& message) {
+int ReportFailure(platform::Os& os, tOutput& out, const std::string& class_name,
+                  const void* address, const std::string& message) {
   try {
-    OutFlush();
+    OutFlush(out);
   } catch (const mef32::Exception&) {
-    OutDiscard();
+    OutDiscard(out);
   }
-  platform::Os& os = platform::Current();
   const std::string module(platform::FileNamePart(os.ModuleFileName(), os.Style()));
   os.WriteStderr(LastChanceReport(class_name, module, address, message));
   return kExitInOutError;
@@ -144,13 +149,17 @@ int ReportFailure(const std::string& class_name, const void* address, const std:
 
 int main(int argc, char** argv) {
   platform::StartProcess(argc, argv);
+  // The one place the platform is taken: everything below is handed it.
+  platform::Os& os = platform::Current();
+  tessal::tOutput out = tessal::StartOutput(os);
   try {
-    return tessal::RunTessal(platform::Current().Arguments());
+    return tessal::RunTessal(os, out, os.Arguments());
   } catch (const tessal::EInOutError& failure) {
-    return tessal::ReportFailure(failure.ClassName(), failure.Address(), failure.Message());
+    return tessal::ReportFailure(os, out, failure.ClassName(), failure.Address(),
+                                 failure.Message());
   } catch (const mef32::Exception& failure) {
-    return tessal::ReportFailure(failure.ClassName(), nullptr, failure.Message());
+    return tessal::ReportFailure(os, out, failure.ClassName(), nullptr, failure.Message());
   } catch (const std::bad_alloc&) {
-    return tessal::ReportFailure("EOutOfMemory", nullptr, "Out of memory");
+    return tessal::ReportFailure(os, out, "EOutOfMemory", nullptr, "Out of memory");
   }
 }

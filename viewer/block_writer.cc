@@ -56,31 +56,37 @@ constexpr tPadded kBlockEnd = Pad("\r\n\r\n");
 // Room a block needs besides the bytes of its line.
 constexpr size_t kBlockRoom = 1024;
 
-// Copies count bytes in whole 32-byte chunks: the source must have 32 readable bytes past the
-// end of what is copied and the target room for 32 more.
+// Copies are made in whole chunks: they read up to a chunk past the end of a field, which the
+// slack of the line it stands in covers, and write up to a chunk past the end of what is built,
+// which the slack of the output buffer covers.
+constexpr size_t kChunk = 32;
+static_assert(kChunk <= kSlack, "a copy runs past the slack of the line or of the output");
+static_assert(sizeof(tPadded::text) == 2 * kChunk, "a constant piece is copied in two chunks");
+
+// Copies count bytes in whole chunks.
 inline char* CopyChunks(char* to, const char* from, size_t count) {
   char* const end = to + count;
   do {
-    std::memcpy(to, from, 32);
-    to += 32;
-    from += 32;
+    std::memcpy(to, from, kChunk);
+    to += kChunk;
+    from += kChunk;
   } while (to < end);
   return end;
 }
 
-// A field: one 32-byte copy takes nearly every field whole.
+// A field: one chunk takes nearly every field whole.
 inline char* PutField(char* to, std::string_view text) {
-  std::memcpy(to, text.data(), 32);
-  if (text.size() > 32) [[unlikely]] {
-    CopyChunks(to + 32, text.data() + 32, text.size() - 32);
+  std::memcpy(to, text.data(), kChunk);
+  if (text.size() > kChunk) [[unlikely]] {
+    CopyChunks(to + kChunk, text.data() + kChunk, text.size() - kChunk);
   }
   return to + text.size();
 }
 
 // A constant piece: labels take one chunk, the longer texts two.
 inline char* Put(char* to, const tPadded& piece) {
-  std::memcpy(to, piece.text, 32);
-  if (piece.size > 32) std::memcpy(to + 32, piece.text + 32, 32);
+  std::memcpy(to, piece.text, kChunk);
+  if (piece.size > kChunk) std::memcpy(to + kChunk, piece.text + kChunk, kChunk);
   return to + piece.size;
 }
 
@@ -101,44 +107,44 @@ inline char* PutFieldLines(char* to, const AuditRecord& record, const tPadded& q
 }
 
 // The block straight into the output buffer; false when it does not fit there.
-bool WriteBlockInPlace(const AuditRecord& record, size_t line_size, const tPadded& event,
-                       const tPadded& quarantine) {
-  char* to = OutReserve(line_size + kBlockRoom);
+bool WriteBlockInPlace(tOutput& out, const AuditRecord& record, size_t line_size,
+                       const tPadded& event, const tPadded& quarantine) {
+  char* to = OutReserve(out, line_size + kBlockRoom);
   if (to == nullptr) return false;
   to = Put(to, kEventLabel);
   to = PutField(to, record.Text[kID]);
   to = Put(to, event);
   to = PutFieldLines(to, record, quarantine,
                      std::make_integer_sequence<int, kAuditFieldCount - kDate>());
-  OutCommit(Put(to, kBlockEnd));
+  OutCommit(out, Put(to, kBlockEnd));
   return true;
 }
 
 // The block line by line, each line flushed on a console, the event line in red where it asks.
-void WriteBlockByLines(const AuditRecord& record, int32_t id, const tPadded& event,
+void WriteBlockByLines(tOutput& out, const AuditRecord& record, int32_t id, const tPadded& event,
                        const tPadded& quarantine) {
   const bool red = IsRedEvent(id);
-  if (red) OutRedStart();
-  OutText(kLabels[kID]);
-  OutText(record.Text[kID]);
-  OutText(event.View());
-  OutEndLine();
-  if (red) OutRedEnd();
+  if (red) OutRedStart(out);
+  OutText(out, kLabels[kID]);
+  OutText(out, record.Text[kID]);
+  OutText(out, event.View());
+  OutEndLine(out);
+  if (red) OutRedEnd(out);
   for (int field = kDate; field < kAuditFieldCount; ++field) {
-    OutText(kLabels[field]);
-    OutText(record.Text[field]);
-    if (field == kQRResult) OutText(quarantine.View());
-    OutEndLine();
+    OutText(out, kLabels[field]);
+    OutText(out, record.Text[field]);
+    if (field == kQRResult) OutText(out, quarantine.View());
+    OutEndLine(out);
   }
-  OutEndLine();
+  OutEndLine(out);
 }
 
 }  // namespace
 
-void WriteBlock(const AuditRecord& record, size_t line_size, int32_t id, const tPadded& event,
-                const tPadded& quarantine) {
-  if (OutIsConsole() || !WriteBlockInPlace(record, line_size, event, quarantine)) {
-    WriteBlockByLines(record, id, event, quarantine);
+void WriteBlock(tOutput& out, const AuditRecord& record, size_t line_size, int32_t id,
+                const tPadded& event, const tPadded& quarantine) {
+  if (OutIsConsole(out) || !WriteBlockInPlace(out, record, line_size, event, quarantine)) {
+    WriteBlockByLines(out, record, id, event, quarantine);
   }
 }
 

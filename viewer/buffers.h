@@ -12,9 +12,11 @@
 namespace tessal {
 
 inline constexpr size_t kCacheLine = 64;
-// Every line handed on is followed by at least this many readable bytes, so that the report can
-// copy its pieces in whole chunks.
-inline constexpr size_t kLineSlack = 64;
+// The slack: every buffer that a search or a copy may run past keeps this many readable bytes
+// after its contents (the read block, every padded buffer, the output buffer), so that lines can
+// be searched, split and copied in whole chunks. Each code that runs past an end says how far,
+// and asserts that the slack covers it.
+inline constexpr size_t kSlack = 64;
 
 struct tAlignedDelete {
   void operator()(char* bytes) const { ::operator delete[](bytes, std::align_val_t{kCacheLine}); }
@@ -25,9 +27,9 @@ inline tAlignedBytes NewAlignedBytes(size_t size) {
   return tAlignedBytes(new (std::align_val_t{kCacheLine}) char[size]);
 }
 
-// A growable byte buffer that always keeps kLineSlack bytes of room after its contents.
+// A growable byte buffer that always keeps kSlack bytes of room after its contents.
 struct tPaddedBuffer {
-  tAlignedBytes data = NewAlignedBytes(kLineSlack);
+  tAlignedBytes data = NewAlignedBytes(kSlack);
   size_t size = 0;
   size_t capacity = 0;
 
@@ -36,7 +38,7 @@ struct tPaddedBuffer {
     if (size + count > capacity) {
       size_t grown = capacity < 256 ? 256 : capacity;
       while (grown < size + count) grown += grown / 2;  // a 64 MB line may cost 1.5 times
-      tAlignedBytes bigger = NewAlignedBytes(grown + kLineSlack);
+      tAlignedBytes bigger = NewAlignedBytes(grown + kSlack);
       std::memcpy(bigger.get(), data.get(), size);
       data = std::move(bigger);
       capacity = grown;

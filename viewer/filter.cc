@@ -51,7 +51,7 @@ const char* PortableScan(const tFilters& filters, const char* at, const char* en
   return end;
 }
 
-#if !defined(TESSAL_NO_SIMD)
+#if defined(TESSAL_VECTOR_TYPES)
 template <size_t kWidth>
 struct tVectorOf;
 template <>
@@ -144,14 +144,16 @@ __attribute__((target("avx2"))) const char* Vector32Scan(const tFilters& filters
 
 }  // namespace
 
-tFilters PrepareFilters(const std::string& filter1, const std::string& filter2) {
+std::string FilterCase(std::string_view filter) { return platform::AsciiUpper(filter); }
+
+tFilters PrepareFilters(std::string_view filter1, std::string_view filter2) {
   tFilters filters;
-  filters.one = filter1;
-  filters.two = filter2;
-  filters.scan = !filter1.empty() && filter1.find_first_of("\r\n") == std::string::npos &&
-                 filter2.find_first_of("\r\n") == std::string::npos;
-  if (!filter1.empty()) filters.anchor_one = AnchorOf(filter1);
-  if (!filter2.empty()) filters.anchor_two = AnchorOf(filter2);
+  filters.one = FilterCase(filter1);
+  filters.two = FilterCase(filter2);
+  filters.scan = !filters.one.empty() && filters.one.find_first_of("\r\n") == std::string::npos &&
+                 filters.two.find_first_of("\r\n") == std::string::npos;
+  if (!filters.one.empty()) filters.anchor_one = AnchorOf(filters.one);
+  if (!filters.two.empty()) filters.anchor_two = AnchorOf(filters.two);
   filters.reach =
       std::max({filters.anchor_one.last_offset, filters.anchor_two.last_offset, size_t{1}});
   filters.kernel = KernelsHere().back();
@@ -172,7 +174,7 @@ bool PassesFilters(const tFilters& filters, std::string_view line) {
 
 const char* NextCandidate(const tFilters& filters, const char* from, const char* end) {
   switch (filters.kernel) {
-#if !defined(TESSAL_NO_SIMD)
+#if defined(TESSAL_VECTOR_TYPES)
     case tScanKernel::kVector16:
       return Vector16Scan(filters, from, end);
 #if defined(TESSAL_X86_SIMD)
@@ -187,7 +189,7 @@ const char* NextCandidate(const tFilters& filters, const char* from, const char*
 
 std::vector<tScanKernel> KernelsHere() {
   std::vector<tScanKernel> kernels = {tScanKernel::kPortable};
-#if !defined(TESSAL_NO_SIMD)
+#if defined(TESSAL_VECTOR_TYPES)
   kernels.push_back(tScanKernel::kVector16);
 #if defined(TESSAL_X86_SIMD)
   static const bool avx2 = [] {

@@ -29,8 +29,12 @@ struct tFilters {
   tScanKernel kernel = tScanKernel::kPortable;
 };
 
-// Prepares the filters (already upper-cased) for the tests and the scan.
-tFilters PrepareFilters(const std::string& filter1, const std::string& filter2);
+// The filters' letter case: a filter is compared with the letters a to z upper-cased, in the
+// line and in the filter, and every other byte as it is.
+std::string FilterCase(std::string_view filter);
+
+// Prepares the filters, as typed, for the tests and the scan.
+tFilters PrepareFilters(std::string_view filter1, std::string_view filter2);
 
 // The line passes when filter one is empty, or when either filter occurs in it, the letters
 // a to z in either case.

@@ -2,40 +2,32 @@
 
 #include <cstring>
 
-#include "platform/os.h"
-#include "platform/rules.h"
+#include "viewer/colours.h"
 #include "viewer/failure.h"
 
 namespace tessal {
 namespace {
 
-using detail::tOutBuffer;
-tOutBuffer& Buffer() { return detail::gOut; }
-
-void WriteOut(const char* data, size_t size) {
-  const platform::ErrorCode error = platform::Current().WriteStdout(data, size);
+void WriteOut(tOutput& out, const char* data, size_t size) {
+  const platform::ErrorCode error = out.os->WriteStdout(data, size);
   if (error != platform::kErrorNone) RaiseInOutError(error);
 }
 
 }  // namespace
 
-namespace detail {
-tOutBuffer gOut;
-}  // namespace detail
-
-void OutStart() {
-  tOutBuffer& out = Buffer();
-  out.used = 0;
-  out.console = platform::Current().StdoutIsConsole();
-  out.colours_known = false;
+tOutput StartOutput(platform::Os& os) {
+  tOutput out;
+  out.os = &os;
+  out.data = NewAlignedBytes(kOutCapacity + kSlack);
+  out.console = os.StdoutIsConsole();
+  return out;
 }
 
-void OutText(std::string_view text) {
-  tOutBuffer& out = Buffer();
-  if (text.size() > detail::kOutCapacity - out.used) {
-    OutFlush();
-    if (text.size() >= detail::kOutCapacity) {
-      WriteOut(text.data(), text.size());
+void OutText(tOutput& out, std::string_view text) {
+  if (text.size() > kOutCapacity - out.used) {
+    OutFlush(out);
+    if (text.size() >= kOutCapacity) {
+      WriteOut(out, text.data(), text.size());
       return;
     }
   }
@@ -43,42 +35,39 @@ void OutText(std::string_view text) {
   out.used += text.size();
 }
 
-void OutEndLine() {
-  OutText("\r\n");
-  if (Buffer().console) OutFlush();
+void OutEndLine(tOutput& out) {
+  OutText(out, "\r\n");
+  if (out.console) OutFlush(out);
 }
 
-void OutRedStart() {
-  tOutBuffer& out = Buffer();
+void OutRedStart(tOutput& out) {
   if (!out.console) return;
-  OutFlush();
-  platform::Os& os = platform::Current();
+  OutFlush(out);
+  platform::Os& os = *out.os;
   if (!out.colours_known) {
     uint16_t user = platform::kAttributeDefault;
     if (!os.ConsoleTextAttribute(&user)) user = platform::kAttributeDefault;
     out.user_attribute = user;
-    out.red_attribute = platform::BrightRedOn(user);
+    out.red_attribute = BrightRedOn(user);
     out.colours_known = true;
     os.RestoreTextAttributeOnInterrupt(user);
   }
   os.SetTextAttribute(out.red_attribute);
 }
 
-void OutRedEnd() {
-  tOutBuffer& out = Buffer();
+void OutRedEnd(tOutput& out) {
   if (!out.console) return;
-  OutFlush();
-  platform::Current().SetTextAttribute(out.user_attribute);
+  OutFlush(out);
+  out.os->SetTextAttribute(out.user_attribute);
 }
 
-void OutFlush() {
-  tOutBuffer& out = Buffer();
+void OutFlush(tOutput& out) {
   if (out.used == 0) return;
   const size_t size = out.used;
   out.used = 0;  // a failed write is not tried again by the last-chance flush
-  WriteOut(out.data.get(), size);
+  WriteOut(out, out.data.get(), size);
 }
 
-void OutDiscard() { Buffer().used = 0; }
+void OutDiscard(tOutput& out) { out.used = 0; }
 
 }  // namespace tessal

@@ -57,8 +57,10 @@ void EmitLine(std::string_view line, tPaddedBuffer& scratch, OnLine& on_line) {
 
 // The end of the line that starts at from: its LF, which stands before end. *clean tells that
 // no CR stands in the line but the one right before that LF, so that the bytes are the line.
-// One search finds both, sixteen bytes at a time where there is SSE2; it may look at the 16
-// bytes after end.
+// One search finds both, sixteen bytes at a time where there is SSE2; it may look at the
+// kLineEndReach bytes after end.
+inline constexpr size_t kLineEndReach = 16;
+static_assert(kLineEndReach <= kSlack, "the line-end search runs past the read block's slack");
 inline const char* FindLineEnd(const char* from, const char* end, bool* clean) {
   const char* at = from;
 #if defined(TESSAL_SSE2)
@@ -136,14 +138,14 @@ void SplitLines(const char* p, const char* stop, tPaddedBuffer& carry, tPaddedBu
 // The block logs are read into: one for the process, however many logs it reads. A pattern may
 // name thousands, and a block of this size made and freed for each leaves the heap scattered.
 inline char* ReadBlock() {
-  static const tAlignedBytes block = NewAlignedBytes(kReadBlock + kLineSlack);
+  static const tAlignedBytes block = NewAlignedBytes(kReadBlock + kSlack);
   return block.get();
 }
 
 }  // namespace detail
 
 // Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
-// EInOutError. The view is valid only during the call, and kLineSlack bytes after it can be read.
+// EInOutError. The view is valid only during the call, and kSlack bytes after it can be read.
 // next_line(from, end), given the start of a line, answers a position in the first line of
 // [from, end) that is to be handed on, or end: the lines it passes over are not handed on.
 // Lines that run on past a block, or that a Ctrl-Z cuts short, are always handed on.
@@ -160,7 +162,7 @@ void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
     if (error != platform::kErrorNone) RaiseInOutError(error);
     if (got == 0) break;
     // Searches may look past the bytes read: let them find zeros there, nothing left undefined.
-    std::memset(block + got, 0, kLineSlack);
+    std::memset(block + got, 0, kSlack);
     const char* p = block;
     const char* const end = p + got;
     while (p < end) {

@@ -31,7 +31,7 @@ inline uint32_t CommaMask(const char* p) {
 #endif
 }
 
-// Fills every text of the record. With kPadded, the 16 bytes after the line may be read.
+// Fills every text of the record. With kPadded, the kSplitReach bytes after the line may be read.
 template <bool kPadded>
 void SplitInto(std::string_view line, AuditRecord& record) {
   const char* const p = line.data();

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "viewer/buffers.h"
+
 namespace tessal {
 
 enum AuditField : int {
@@ -37,8 +39,10 @@ struct AuditRecord {
 
 // Splits a line at its first seventeen commas.
 AuditRecord SplitAuditRecord(std::string_view line);
-// The same for a line followed by at least 16 readable bytes (as the reader hands lines on),
-// which lets the split look at whole 16-byte steps.
+// The same for a line followed by at least kSplitReach readable bytes (as the reader hands lines
+// on), which lets the split look at whole 16-byte steps.
+inline constexpr size_t kSplitReach = 16;
+static_assert(kSplitReach <= kSlack, "the split runs past the slack lines are handed on with");
 void SplitPaddedAuditRecord(std::string_view line, AuditRecord& record);
 
 // Converts decimal or $/x/X/0x/0X hexadecimal text, with leading blanks and a sign, to a 32-bit

@@ -20,8 +20,8 @@ tReport PrepareReport(const tRunSettings& settings) {
   return {PrepareFilters(settings.Filter1, settings.Filter2), settings.ExcludeIDs, {}};
 }
 
-// One line that has kLineSlack readable bytes after it, as the reader hands lines on.
-void ReportPaddedLine(tReport& report, std::string_view line) {
+// One line that has kSlack readable bytes after it, as the reader hands lines on.
+void ReportPaddedLine(tReport& report, std::string_view line, tOutput& out) {
   if (!PassesFilters(report.filters, line)) return;
   // A line without a comma has an empty ID, which drops it below.
   AuditRecord& record = report.record;
@@ -32,14 +32,15 @@ void ReportPaddedLine(tReport& report, std::string_view line) {
   // The ID text anywhere in the exclusion text, the commas playing no part.
   if (!report.exclude_ids.empty() && report.exclude_ids.find(record.Text[kID]) != std::string::npos)
     return;
-  WriteBlock(record, line.size(), id, EventText(id), QuarantineText(record.Text[kQRResult]));
+  WriteBlock(out, record, line.size(), id, EventText(id), QuarantineText(record.Text[kQRResult]));
 }
 
 }  // namespace
 
-void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings) {
+void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings,
+                tOutput& out) {
   tReport report = PrepareReport(settings);
-  auto on_line = [&](std::string_view line) { ReportPaddedLine(report, line); };
+  auto on_line = [&](std::string_view line) { ReportPaddedLine(report, line, out); };
   if (report.filters.scan) {
     ReadLines(os, file, on_line, [&](const char* from, const char* end) {
       return NextCandidate(report.filters, from, end);
@@ -49,12 +50,12 @@ void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings&
   }
 }
 
-void ReportLine(std::string_view line, const tRunSettings& settings) {
+void ReportLine(std::string_view line, const tRunSettings& settings, tOutput& out) {
   static tPaddedBuffer padded;  // reused from line to line
   padded.Clear();
   padded.Append(line.data(), line.size());
   tReport report = PrepareReport(settings);
-  ReportPaddedLine(report, padded.View());
+  ReportPaddedLine(report, padded.View(), out);
 }
 
 }  // namespace tessal

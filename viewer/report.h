@@ -6,14 +6,16 @@
 #include <string_view>
 
 #include "platform/os.h"
+#include "viewer/output.h"
 #include "viewer/settings.h"
 
 namespace tessal {
 
 // Reads the open log to its end and reports every line, in order.
-void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings);
+void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings,
+                tOutput& out);
 
 // Reports one line as its block, or drops it.
-void ReportLine(std::string_view line, const tRunSettings& settings);
+void ReportLine(std::string_view line, const tRunSettings& settings, tOutput& out);
 
 }  // namespace tessal

@@ -7,8 +7,8 @@ namespace tessal {
 
 struct tRunSettings {
   std::string LogFile;
-  std::string Filter1;  // upper-cased
-  std::string Filter2;  // upper-cased
+  std::string Filter1;  // in the filters' letter case, as the echo shows it
+  std::string Filter2;
   std::string ExcludeIDs;
 };
 

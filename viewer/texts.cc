@@ -5,6 +5,8 @@
 namespace tessal {
 namespace {
 
+// These texts are the program's own, byte for byte, doubled words, stray blanks and misspellings
+// ("Unkonwn", "has began") included: users' scripts search for them. Do not correct them.
 constexpr tPadded kLeased = Pad(" - A new IP address was leased to a client.");
 constexpr tPadded kRenewed = Pad(" - A lease was renewed by a client.");
 constexpr tPadded kReleased = Pad(" - A lease was released by a client.");

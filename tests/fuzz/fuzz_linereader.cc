@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "viewer/reader.h"
 
 namespace {

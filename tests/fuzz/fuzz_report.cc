@@ -11,13 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fake_os.h"
 #include "platform/rules.h"
 #include "support/block_labels.h"
+#include "support/fake_os.h"
+#include "support/report_runs.h"
+#include "viewer/colours.h"
 #include "viewer/filter.h"
-#include "viewer/output.h"
-#include "viewer/reader.h"
-#include "viewer/report.h"
 
 namespace {
 
@@ -32,38 +31,10 @@ std::string Take(std::string_view& in, size_t n) {
   return taken;
 }
 
-std::string Run(const std::string& log, bool console, bool every_line, size_t chunk,
-                const tessal::tRunSettings& settings, platform::FakeOs& os) {
-  os.files["log"] = log;
+std::string Run(const std::string& log, bool console, testing_support::tReading reading,
+                size_t chunk, const tessal::tRunSettings& settings, platform::FakeOs& os) {
   os.console = console;
-  os.read_chunk = chunk;
-  platform::SetForTesting(&os);
-  platform::FileHandle file = 0;
-  os.OpenForReading("log", &file);
-  tessal::OutStart();
-  if (every_line) {
-    tessal::ReadLines(os, file, [&](std::string_view line) { tessal::ReportLine(line, settings); });
-  } else {
-    tessal::ReportFile(os, file, settings);
-  }
-  tessal::OutFlush();
-  platform::SetForTesting(nullptr);
-  return os.Stdout();
-}
-
-// Every candidate of the scan in the whole lines of text, scanning on after each one's line.
-std::vector<size_t> Candidates(const tessal::tFilters& filters, std::string_view text) {
-  std::vector<size_t> found;
-  const char* const begin = text.data();
-  const char* const end = begin + text.size();
-  for (const char* from = begin; from < end;) {
-    const char* at = tessal::NextCandidate(filters, from, end);
-    if (at == end) break;
-    found.push_back(static_cast<size_t>(at - begin));
-    const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-    from = lf == nullptr ? end : lf + 1;
-  }
-  return found;
+  return testing_support::RunOver(os, log, chunk, settings, reading);
 }
 
 void CheckBlocks(const std::string& out) {
@@ -95,18 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.Filter1 = Take(in, n1);
   settings.Filter2 = Take(in, n2);
   settings.ExcludeIDs = Take(in, ne);
-  settings.Filter1 = platform::AsciiUpper(settings.Filter1);
-  settings.Filter2 = platform::AsciiUpper(settings.Filter2);
   const std::string log(in);
 
   platform::FakeOs redirected, console, each;
-  const std::string out = Run(log, false, false, chunk, settings, redirected);
+  const std::string out =
+      Run(log, false, testing_support::tReading::kReport, chunk, settings, redirected);
   CheckBlocks(out);
-  Check(Run(log, true, false, chunk, settings, console) == out);
+  Check(Run(log, true, testing_support::tReading::kReport, chunk, settings, console) == out);
   for (size_t i = 0; i < console.events.size(); ++i) {
     if (!console.events[i].is_attribute) continue;
     // Red comes just before an event line of 15 or 31, and the default right after it.
-    const bool red = console.events[i].attribute == platform::kAttributeBrightRed;
+    const bool red = console.events[i].attribute == tessal::kAttributeBrightRed;
     Check(red || console.events[i].attribute == platform::kAttributeDefault);
     if (red) {
       Check(i + 2 < console.events.size() && console.events[i + 2].is_attribute &&
@@ -114,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(console.events[i + 1].text.rfind("Event: ", 0) == 0);
     }
   }
-  Check(Run(log, false, true, chunk, settings, each) == out);
+  Check(Run(log, false, testing_support::tReading::kEveryLine, chunk, settings, each) == out);
 
   tessal::tFilters filters = tessal::PrepareFilters(settings.Filter1, settings.Filter2);
   if (filters.scan) {
@@ -122,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string lines = log.substr(0, log.find('\x1a'));
     lines.resize(lines.rfind('\n') == std::string::npos ? 0 : lines.rfind('\n') + 1);
     filters.kernel = tessal::tScanKernel::kPortable;
-    const std::vector<size_t> portable = Candidates(filters, lines);
+    const std::vector<size_t> portable = testing_support::Candidates(filters, lines);
     for (tessal::tScanKernel kernel : tessal::KernelsHere()) {
       filters.kernel = kernel;
-      Check(Candidates(filters, lines) == portable);
+      Check(testing_support::Candidates(filters, lines) == portable);
     }
   }
   return 0;

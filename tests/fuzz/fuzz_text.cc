@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
 

@@ -1,8 +1,8 @@
 // The fake as a contract environment: its world is its own members.
 #include <string>
 
-#include "platform/fake_os.h"
 #include "support/environments.h"
+#include "support/fake_os.h"
 
 namespace testing_support {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "support/forwarding_os.h"
 
 namespace platform {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 #include "toolkit/Mef32.h"
 #include "toolkit/capture.h"
 

@@ -1,4 +1,4 @@
-#include "platform/fake_os.h"
+#include "support/fake_os.h"
 
 #include <algorithm>
 #include <cstring>
