@@ -15,10 +15,7 @@ root=$PWD
 size=${1:-100} runs=${2:-5} smoke=0
 if [[ ${1:-} == --smoke ]]; then size=4 runs=1 smoke=1; fi
 
-if ! command -v /usr/bin/time >/dev/null || [[ ! -e /usr/lib/x86_64-linux-gnu/cmake/benchmark ]]; then
-  apt-get update || true
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends time libbenchmark-dev
-fi
+scripts/bootstrap.sh bench
 build=$root/build/bench
 scripts/configure.sh bench "$build"
 cmake --build "$build" -j"$(nproc)" -- --quiet

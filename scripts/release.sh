@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build/release}
+scripts/bootstrap.sh release
 scripts/configure.sh release "$dir"
 cmake --build "$dir" -j"${TESSAL_JOBS:-$(nproc)}"
 cmake --build "$dir" --target package

@@ -2,12 +2,8 @@
 # Builds Tessal and runs it on the sample log that ships with the project.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null || ! command -v g++ >/dev/null; then
-  {
-    apt-get update || echo "apt-get update failed; installing from the lists at hand"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends cmake ninja-build g++
-  } >&2
-fi
+# The build tools, when missing; on standard error, as the build is.
+scripts/bootstrap.sh build >&2
 scripts/configure.sh program
 # Quiet, and on standard error: standard output is the report alone. A failing build still shows
 # its errors.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: natively (also under the sanitizers
-# and with the scalar code paths only), and the 64-bit and 32-bit Windows builds under wine. The
-# release (the 32-bit Windows build and its ZIP) and a Linux install are made and checked too.
+# Installs what is missing (scripts/bootstrap.sh), then builds and runs every test: natively (also
+# under the sanitizers and with the scalar code paths only), and the 64-bit and 32-bit Windows
+# builds under wine. The release (the 32-bit Windows build and its ZIP) and a Linux install are made
+# and checked too.
 # Every build is a preset of CMakePresets.json, in build/PRESET.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,66 +19,11 @@ leg() {
   echo "== $1"
 }
 
-# Services that a package would start outside any test's network namespace (rsyslog) stay down.
-no_service_starts() {
-  [[ -e /usr/sbin/policy-rc.d ]] && return
-  printf '#!/bin/sh\nexit 101\n' >/usr/sbin/policy-rc.d
-  chmod +x /usr/sbin/policy-rc.d
-  policy_made=1
-}
-policy_made=0
-apt_install() {
-  no_service_starts
-  local status=0
-  # Another apt-get on this machine holds the lock for a while: wait for it.
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "$@" || status=$?
-  if ((policy_made)); then rm -f /usr/sbin/policy-rc.d; policy_made=0; fi
-  return $status
-}
-
-# What the build needs, as "file-or-command package".
-wanted=(
-  "cmake cmake"
-  "ninja ninja-build"
-  "g++ g++"
-  "clang-format clang-format"
-  "/usr/src/googletest/CMakeLists.txt googletest"
-  "i686-w64-mingw32-g++-posix g++-mingw-w64-i686"
-  "x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64"
-  "/usr/lib/wine/wine64 wine64"
-  "winepath wine"
-  "i686-w64-mingw32-windres binutils-mingw-w64-i686"
-  "zipinfo unzip"
-  "xmllint libxml2-utils"
-  "/usr/bin/time time"
-  "clang++ clang"
-  "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
-  "/usr/lib/x86_64-linux-gnu/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev"
-  "/usr/sbin/rsyslogd rsyslog"
-  "/usr/bin/ss iproute2"
-  "xvfb-run xvfb"
-)
-missing=()
-for entry in "${wanted[@]}"; do
-  read -r thing package <<<"$entry"
-  if [[ $thing == /* ]]; then [[ -e $thing ]] && continue; else command -v "$thing" >/dev/null && continue; fi
-  missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "== installing ${missing[*]}"
-  # A failing index update must not stop the install: the lists already here may do.
-  apt-get update || echo "apt-get update failed; installing from the lists at hand"
-  apt_install "${missing[@]}"
-fi
-# The 32-bit loader, for the i686 build's tests. Without it they cannot run; the rest can.
+# What the tests need, installed when missing (scripts/bootstrap.sh says what it changes).
+scripts/bootstrap.sh test
+# Without the 32-bit loader the 32-bit Windows build's tests cannot run; the rest can.
 if [[ ! -x /usr/lib/wine/wine ]]; then
-  echo "== installing 32-bit wine (wine32:i386)"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386 || true; fi
-  apt-get update || echo "apt-get update failed; installing from the lists at hand"
-  if ! apt_install wine32:i386 || [[ ! -x /usr/lib/wine/wine ]]; then
-    closing+=("32-BIT WINE COULD NOT BE INSTALLED: the 32-bit Windows build's tests did NOT run")
-  fi
+  closing+=("32-BIT WINE COULD NOT BE INSTALLED: the 32-bit Windows build's tests did NOT run")
 fi
 
 leg "format"

@@ -8,6 +8,7 @@ shopt -s inherit_errexit
 cd "$(dirname "$0")/../.."
 seconds=${1:-30}
 build=build/fuzz
+scripts/bootstrap.sh fuzz
 scripts/configure.sh fuzz "$build"
 cmake --build "$build" -j"$(nproc)" -- --quiet
 targets=(report linereader integer cmdline text)

@@ -119,7 +119,7 @@ rm -f "$probe_dir"/E\!-*.xml
 
 # The same fault, received by rsyslogd: one record, with the fields it parsed from the notice.
 if [[ ! -x $rsyslogd ]]; then
-  echo "FAILED: $rsyslogd is not installed (scripts/test.sh installs the package rsyslog)"
+  echo "FAILED: $rsyslogd is not installed (scripts/bootstrap.sh test installs the package rsyslog)"
   exit 1
 fi
 mkdir "$work/rsyslog"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads the version resource and the manifest back from a built Tessal.exe and checks them against
 # the banner. Usage: check_exe.sh EXE WINDRES [EMULATOR...]
-# With an emulator the banner is the one the program prints; without one (the 32-bit release, for
-# which no wine is installed) it is the one literal of that form stored in the file.
+# With an emulator the banner is the one the program prints; without one (tests/release/
+# check_packages.sh checks the release so, with no wine needed) it is the one literal of that form
+# stored in the file.
 set -euo pipefail
 exe=$1 windres=$2
 shift 2
@@ -12,7 +13,8 @@ fail() {
 }
 
 if (($#)); then
-  output=$("$@" "$exe" </dev/null) || fail "the program failed"
+  command -v "$1" >/dev/null || fail "no emulator '$1': scripts/bootstrap.sh test installs wine"
+  output=$("$@" "$exe" </dev/null) || fail "the program failed under $1"
   banner=${output%%$'\n'*}
   banner=${banner%$'\r'}
 else
