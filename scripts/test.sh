@@ -58,6 +58,9 @@ TESSAL_JOBS=$jobs scripts/release.sh
 staging=$root/build/program/staging
 rm -rf "$staging"
 TESSAL_JOBS=$jobs scripts/install.sh "$staging" >/dev/null
+# The version the builds were given, from project(), for the expected outputs checked from here.
+TESSAL_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
+export TESSAL_VERSION
 tests/release/check_packages.sh build/release "$staging"
 
 leg "64-bit Windows build and tests under wine"

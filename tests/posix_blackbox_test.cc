@@ -110,7 +110,7 @@ tRun RunTessal(const std::vector<std::string>& args, Stdout where = Stdout::kCap
 
 const std::string kData = TESSAL_DATA;
 const std::string kEcho =
-    " v2022.11.2.1403\r\n\r\n Filter1: \r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
+    " v" TESSAL_VERSION "\r\n\r\n Filter1: \r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
 // The report after an input/output failure, whatever the code address.
 std::regex Report(const std::string& message) {
   return std::regex("Exception EInOutError in module Tessal at [0-9A-F]{16}\\.\r\n" + message +
@@ -432,13 +432,13 @@ TEST_F(TempDir, FiltersOfEveryByteValue) {
   const tRun run = RunTessal({log.string(), filter});
   EXPECT_EQ(run.status, 0);
   const std::string echo =
-      " v2022.11.2.1403\r\n\r\n Filter1: " + upper + "\r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
+      " v" TESSAL_VERSION "\r\n\r\n Filter1: " + upper + "\r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
   EXPECT_EQ(Blocks(run.out, echo), 1);
   EXPECT_NE(run.out.find("Event: 11 "), std::string::npos);
   // A filter holding a CR or LF can match no line, since lines hold neither.
   const tRun never = RunTessal({log.string(), "\r", "x\ny"});
   EXPECT_EQ(Blocks(never.out,
-                   " v2022.11.2.1403\r\n\r\n Filter1: \r\r\n Filter2: X\nY\r\n"
+                   " v" TESSAL_VERSION "\r\n\r\n Filter1: \r\r\n Filter2: X\nY\r\n"
                    " Exclude IDs: \r\n\r\n"),
             0);
 }

@@ -6,7 +6,9 @@
 # -DSEPARATOR=   the separator that ends its folder
 # -DWORKDIR=     where it is started
 # -DEXPECTED=    file of the expected standard output; @EXE@ and @EXEDIR@ stand for the
-#                program's full name and folder as the program itself spells them
+#                program's full name and folder as the program itself spells them, @VERSION@
+#                for the version the build was given
+# -DVERSION=     that version
 # -DRC=          expected exit status
 # -DSTDERR=      regular expression the standard error must match (default: empty)
 # -DNAME=        the test's own name, which its scratch files carry: no two cases share one
@@ -21,6 +23,9 @@ string(FIND "${exe_text}" "${SEPARATOR}" last REVERSE)
 math(EXPR cut "${last} + 1")
 string(SUBSTRING "${exe_text}" 0 ${cut} exedir_text)
 
+if(NOT VERSION)
+  message(FATAL_ERROR "-DVERSION= is missing: the expected outputs name the version")
+endif()
 if(NOT NAME)
   message(FATAL_ERROR "-DNAME= is missing: without it cases would share scratch files")
 endif()
@@ -57,11 +62,14 @@ function(hex_of text out)
 endfunction()
 hex_of("@EXEDIR@" exedir_mark)
 hex_of("@EXE@" exe_mark)
+hex_of("@VERSION@" version_mark)
+hex_of("${VERSION}" version_hex)
 hex_of("${exedir_text}" exedir_hex)
 hex_of("${exe_text}" exe_hex)
 file(READ "${EXPECTED}" wanted_hex HEX)
 string(REPLACE "${exedir_mark}" "${exedir_hex}" wanted_hex "${wanted_hex}")
 string(REPLACE "${exe_mark}" "${exe_hex}" wanted_hex "${wanted_hex}")
+string(REPLACE "${version_mark}" "${version_hex}" wanted_hex "${wanted_hex}")
 file(READ "${actual}" actual_hex HEX)
 set(failed "")
 snapshot(after)

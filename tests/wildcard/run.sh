@@ -2,13 +2,15 @@
 # A wildcard in argument 1: whole runs over folders of logs whose write times are not in the
 # order of their names, natively and under wine. Each case compares the whole standard output,
 # byte for byte, with a file of EXPECTED_DIR in which @DIR@ stands for the folder as the run
-# names it, @PATTERN@ for argument 1 as typed and @EXEDIR@ for the program's folder as it spells
-# it; and the exit status, and standard error.
+# names it, @PATTERN@ for argument 1 as typed, @EXEDIR@ for the program's folder as it spells
+# it and @VERSION@ for the version the build was given (TESSAL_VERSION); and the exit status, and
+# standard error.
 #   run.sh EXE EXPECTED_DIR WEEK_DIR WORK_DIR HOLDER EMULATOR...
 # WEEK_DIR holds the week's logs. WORK_DIR, beside the program, is where the folders are made,
 # so that a relative pattern reaches them. HOLDER is the program that holds a log open under
 # wine ("-" natively, where this shell holds it).
 set -euo pipefail
+: "${TESSAL_VERSION:?the version of the build under test}"
 exe=$1 expected=$2 week=$3 work=$4 holder=$5
 shift 5
 emulator=("$@")
@@ -79,6 +81,7 @@ run_case() {
   text=${text//@DIR@/"$dir"}
   text=${text//@PATTERN@/"$pattern"}
   text=${text//@EXEDIR@/"$exedir_text"}
+  text=${text//@VERSION@/"$TESSAL_VERSION"}
   printf '%s' "$text" >"$away/wanted"
   IFS= read -r -d '' err <"$away/err" || true
   if [[ $rc != "$status" ]]; then

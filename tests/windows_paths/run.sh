@@ -7,7 +7,9 @@
 #   program prints that log. A pattern must find the system32 logs only.
 # - A program in a folder deeper than MAX_PATH (260) knows its whole name.
 #   run.sh EXE POINTER_BYTES DATA_DIR EXPECTED_DIR EMULATOR...
+# TESSAL_VERSION is the version the build was given, for @VERSION@ in the expected outputs.
 set -euo pipefail
+: "${TESSAL_VERSION:?the version of the build under test}"
 exe=$(realpath "$1") pointer_bytes=$2 data=$(realpath "$3") expected=$(realpath "$4")
 shift 4
 emulator=("$@")
@@ -52,7 +54,8 @@ run_case() {
   fi
 }
 
-two_records=$expected/two_records.out
+sed "s/@VERSION@/$TESSAL_VERSION/" "$expected/two_records.out" >"$away/two_records.out"
+two_records=$away/two_records.out
 run_case "typed System32 path" "$exe" "C:\\Windows\\System32\\dhcp\\$tag\\$log" "$two_records" 0
 run_case "lowercase spelling" "$exe" "c:\\windows\\system32\\DHCP\\$tag\\dhcpsrvlog-wed.log" \
   "$two_records" 0
