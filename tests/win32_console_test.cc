@@ -72,7 +72,8 @@ std::string ProbeName() {
 BOOL WINAPI KeepGoing(DWORD) { return TRUE; }
 
 // Ctrl+C while the text is red: the program gives the console the user's colours back, and then
-// ends as an interrupted program ends. (Wine raises no Ctrl+Break for a program.)
+// ends as an interrupted program ends. (Wine does not pass on a Ctrl+Break that a program raises,
+// so Ctrl+C stands for both.)
 TEST(Console, CtrlCGivesTheUsersColoursBack) {
   FreeConsole();
   if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
