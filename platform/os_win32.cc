@@ -6,6 +6,8 @@
 #include <winsock2.h>
 // clang-format on
 
+#include "platform/os_win32.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -47,6 +49,9 @@ bool Bind(F& function, const char* name) {
 
 void CleanupSockets() { g_winsock.cleanup(); }
 
+// Counted for the layer's own tests (os_win32.h).
+tRedirectionCounts g_redirection_counts;
+
 // A 32-bit process on 64-bit Windows has its file names under System32 redirected to SysWOW64,
 // where there are no DHCP logs: C:\Windows\System32\dhcp would silently name another folder than
 // the one the administrator typed. Each file operation turns that redirection off for itself
@@ -58,10 +63,13 @@ class tNativeFileNames {
   explicit tNativeFileNames(const std::string& path) {
     // Sysnative is an alias of the redirection itself, which is left on for it.
     if (Functions().disable == nullptr || NamesSysnative(path)) return;
+    ++g_redirection_counts.asked_off;
     off_ = Functions().disable(&state_) != 0;
   }
   ~tNativeFileNames() {
-    if (off_) Functions().revert(state_);
+    if (!off_) return;
+    Functions().revert(state_);
+    ++g_redirection_counts.turned_on_again;
   }
   tNativeFileNames(const tNativeFileNames&) = delete;
   tNativeFileNames& operator=(const tNativeFileNames&) = delete;
@@ -355,6 +363,8 @@ class Win32Os final : public Os {
 };
 
 }  // namespace
+
+const tRedirectionCounts& RedirectionCounts() { return g_redirection_counts; }
 
 Os& Real() {
   static Win32Os os;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rules.h"
 #include "support/fake_os.h"
 #include "support/report_runs.h"
 #include "viewer/reader.h"
@@ -90,6 +91,36 @@ TEST(FilterScan, AWholeRunWritesWhatReadingEveryLineWrites) {
   }
   for (const char* date : {"Date: d\r\n", "Date: h\r\n", "Date: m\r\n"}) {
     EXPECT_EQ(out.find(date), std::string::npos) << date;
+  }
+}
+
+// A byte that is no letter has no case: as the first or the last byte of a filter (above Z as
+// well as below, and from 128 up) it is found as it stands, by the line test and by every scan
+// kernel, as filter one and as filter two.
+TEST(FilterScan, FiltersBeginningOrEndingInAnyByteThatIsNoLetterAreFound) {
+  const std::string filler(70, 'y');  // the filter falls into a vector kernel's second step
+  const std::vector<tScanKernel> kernels = KernelsHere();
+  for (int value = 0; value < 256; ++value) {
+    const char byte = static_cast<char>(value);
+    if (platform::AsciiUpper(byte) != platform::AsciiLower(byte)) continue;  // a letter
+    const std::string alone(1, byte);
+    for (const std::string& filter : {alone, alone + "PC", "PC" + alone}) {
+      const std::string line = "11," + filler + platform::AsciiLower(filter) + "," + filler;
+      const size_t at = line.find(platform::AsciiLower(filter));
+      for (bool second : {false, true}) {
+        tFilters filters = second ? PrepareFilters("NOWHERE", filter) : PrepareFilters(filter, "");
+        const std::string name = "byte " + std::to_string(value) + " in \"" + filter + "\" as " +
+                                 (second ? "filter two" : "filter one");
+        EXPECT_TRUE(PassesFilters(filters, line)) << name;
+        if (!filters.scan) continue;  // CR and LF: every line is tested
+        for (tScanKernel kernel : kernels) {
+          filters.kernel = kernel;
+          EXPECT_EQ(NextCandidate(filters, line.data(), line.data() + line.size()) - line.data(),
+                    static_cast<ptrdiff_t>(at))
+              << name << ", kernel " << static_cast<int>(kernel);
+        }
+      }
+    }
   }
 }
 

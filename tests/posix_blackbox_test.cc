@@ -437,9 +437,8 @@ TEST_F(TempDir, FiltersOfEveryByteValue) {
   EXPECT_NE(run.out.find("Event: 11 "), std::string::npos);
   // A filter holding a CR or LF can match no line, since lines hold neither.
   const tRun never = RunTessal({log.string(), "\r", "x\ny"});
-  EXPECT_EQ(Blocks(never.out,
-                   " v" TESSAL_VERSION "\r\n\r\n Filter1: \r\r\n Filter2: X\nY\r\n"
-                   " Exclude IDs: \r\n\r\n"),
+  EXPECT_EQ(Blocks(never.out, " v" TESSAL_VERSION "\r\n\r\n Filter1: \r\r\n Filter2: X\nY\r\n"
+                              " Exclude IDs: \r\n\r\n"),
             0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/block_labels.h"
 #include "support/fake_os.h"
 #include "toolkit/Mef32.h"
 #include "viewer/colours.h"
@@ -60,6 +61,52 @@ TEST_F(ReportLineTest, WritesTheNineteenLineBlock) {
             "UserClass(ASCII): \r\n"
             "RelayAgentInformation: 0,0\r\n"
             "\r\n");
+}
+
+// The block writer copies texts in 32-byte chunks: each text of the line (the rest after the
+// seventeenth comma too) at each length around one and two chunks, and one long, while the others
+// stay short. Built in place (redirected output) and line by line (a console), the block is the
+// plain one: the labels, the texts as they stand, CR LF after each line.
+TEST_F(ReportLineTest, EveryTextAtTheLengthsAroundTheCopyWidths) {
+  constexpr int kTexts = 18, kIDText = 0, kQRText = 9, kRest = 17;
+  constexpr size_t kLengths[] = {0, 1, 31, 32, 33, 63, 64, 65, 1000};
+  int salt = 0;  // a new pattern for each case, so that no earlier block leaves the right bytes
+  for (int field = 0; field < kTexts; ++field) {
+    for (size_t length : kLengths) {
+      std::string texts[kTexts];
+      for (int i = 0; i < kTexts; ++i) texts[i] = "t" + std::to_string(i);
+      texts[kIDText] = "11";
+      texts[kQRText] = "0";
+      std::string& text = texts[field];
+      text.clear();
+      ++salt;
+      for (size_t k = 0; k < length; ++k) {
+        text += field == kRest && k % 7 == 3 ? ',' : static_cast<char>('a' + (k * 7 + salt) % 26);
+      }
+      std::string event = " - A lease was renewed by a client.";
+      std::string quarantine = " - No Quarantine.";
+      if (field == kIDText) {
+        if (length == 0) continue;  // no record without an ID
+        // Blanks before a number still make an ID; a single digit is an unknown event.
+        text = length == 1 ? "7" : std::string(length - 2, ' ') + "11";
+        if (length == 1) event = " - Unkonwn Event.";
+      }
+      if (field == kQRText) quarantine = " - Unkonwn.";
+      std::string line = texts[0];
+      for (int i = 1; i < kTexts; ++i) line += "," + texts[i];
+      std::string block = testing_support::kBlockLabels[0] + texts[0] + event + "\r\n";
+      for (int i = 1; i < kTexts; ++i) {
+        block +=
+            testing_support::kBlockLabels[i] + texts[i] + (i == kQRText ? quarantine : "") + "\r\n";
+      }
+      block += "\r\n";
+      for (bool console : {false, true}) {
+        os_.console = console;
+        EXPECT_EQ(Report(line), block) << "text " << field << " of " << length << " bytes"
+                                       << (console ? " on a console" : " redirected");
+      }
+    }
+  }
 }
 
 TEST_F(ReportLineTest, EventTexts) {

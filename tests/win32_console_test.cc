@@ -55,5 +55,67 @@ TEST(Console, RedLinesKeepTheUsersBackgroundAndGiveTheirColoursBack) {
   FreeConsole();
 }
 
+WORD AttributeNow(HANDLE console) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  return GetConsoleScreenBufferInfo(console, &info) ? info.wAttributes : WORD{0xFFFF};
+}
+
+// The interrupt probe, built beside this test.
+std::string ProbeName() {
+  char name[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, name, MAX_PATH);
+  const std::string self = name;
+  return self.substr(0, self.find_last_of('\\') + 1) + "interrupt_probe.exe";
+}
+
+// Keeps this process going through the interrupt it raises for the probe.
+BOOL WINAPI KeepGoing(DWORD) { return TRUE; }
+
+// Ctrl+C while the text is red: the program gives the console the user's colours back, and then
+// ends as an interrupted program ends. (Wine does not pass on a Ctrl+Break that a program raises,
+// so Ctrl+C stands for both.)
+TEST(Console, CtrlCGivesTheUsersColoursBack) {
+  FreeConsole();
+  if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
+  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (AttributeNow(console) == 0xFFFF) {
+    GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
+  }
+  constexpr WORD kUser = 0x1E, kRed = 0x1C;  // yellow on blue, and red on blue
+  SetConsoleTextAttribute(console, kUser);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const HANDLE output =
+      CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  &inherited, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION probe{};
+  std::string command = "\"" + ProbeName() + "\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &probe))
+      << command;
+  // The probe is ready once the text is red.
+  for (int i = 0; i < 1000 && AttributeNow(console) != kRed; ++i) {
+    if (WaitForSingleObject(probe.hProcess, 10) != WAIT_TIMEOUT) break;
+  }
+  EXPECT_EQ(AttributeNow(console), kRed) << "the probe did not turn the text red";
+  SetConsoleCtrlHandler(KeepGoing, TRUE);
+  GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+  // It would wait for half a minute: ended by then, it was ended by the interrupt.
+  const bool ended = WaitForSingleObject(probe.hProcess, 10000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(probe.hProcess, 1);
+  EXPECT_TRUE(ended) << "the interrupt did not end the probe";
+  EXPECT_EQ(AttributeNow(console), kUser);
+  SetConsoleCtrlHandler(KeepGoing, FALSE);
+  CloseHandle(probe.hThread);
+  CloseHandle(probe.hProcess);
+  CloseHandle(output);
+  FreeConsole();
+}
+
 }  // namespace
 }  // namespace tessal
