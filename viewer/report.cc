@@ -1,10 +1,13 @@
 #include "viewer/report.h"
 
+#include "platform/rules.h"
 #include "viewer/block_writer.h"
 #include "viewer/filter.h"
+#include "viewer/log_kind.h"
 #include "viewer/reader.h"
 #include "viewer/record.h"
 #include "viewer/texts.h"
+#include "viewer/v6_report.h"
 
 namespace tessal {
 namespace {
@@ -37,12 +40,32 @@ void ReportPaddedLine(tReport& report, std::string_view line) {
 
 }  // namespace
 
-void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings) {
+void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings,
+                std::string_view log_name) {
   tReport report = PrepareReport(settings);
-  auto on_line = [&](std::string_view line) { ReportPaddedLine(report, line); };
+  const tLogKind by_name =
+      KindOfLogName(log_name.substr(platform::FolderLength(log_name, os.Style())));
+  // Settled by the header or the first record. Until then every line is looked at, the scan
+  // would pass over a header line that the filters do not match.
+  tLogKind kind = tLogKind::kUndecided;
+  auto on_line = [&](std::string_view line) {
+    if (kind == tLogKind::kIPv4) [[likely]] {
+      ReportPaddedLine(report, line);
+      return;
+    }
+    if (kind == tLogKind::kUndecided) {
+      kind = KindSettledBy(line, by_name);
+      if (kind == tLogKind::kUndecided) return;  // no record, in either kind
+    }
+    if (kind == tLogKind::kIPv6) {
+      ReportV6Line(line, report.filters, report.exclude_ids);
+    } else {
+      ReportPaddedLine(report, line);
+    }
+  };
   if (report.filters.scan) {
     ReadLines(os, file, on_line, [&](const char* from, const char* end) {
-      return NextCandidate(report.filters, from, end);
+      return kind == tLogKind::kUndecided ? from : NextCandidate(report.filters, from, end);
     });
   } else {
     ReadLines(os, file, on_line);
