@@ -17,7 +17,7 @@ namespace tessal {
 void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings,
                 std::string_view log_name = {});
 
-// Reports one line as its block, or drops it.
+// Reports one line of an IPv4 log as its block, or drops it.
 void ReportLine(std::string_view line, const tRunSettings& settings);
 
 }  // namespace tessal
