@@ -223,6 +223,24 @@ TEST_F(V6ReportFileTest, FiltersAndExclusionAsInTheIPv4Log) {
             (std::vector<std::string>{"11022", "11023", "11024", "1102", "11000"}));
 }
 
+TEST_F(V6ReportFileTest, AShortLineShowsItsLastPieceOnTheLastLine) {
+  EXPECT_EQ(Report(kHeaderBlock + std::string("11010,11/04/21,DHCPV6 Started\r\n"), "copy.log"),
+            "Event: 11010 - DHCPv6 Started.\r\n"
+            "Date: 11/04/21\r\n"
+            "Time: \r\n"
+            "Description: \r\n"
+            "IPv6 Address: \r\n"
+            "Host Name: \r\n"
+            "Error Code: \r\n"
+            "Duid Length: \r\n"
+            "Duid Bytes(Hex): \r\n"
+            "User Name: \r\n"
+            "Dhcid: \r\n"
+            "Subnet Prefix: \r\n"
+            "Further Fields: DHCPV6 Started\r\n"
+            "\r\n");
+}
+
 TEST_F(V6ReportFileTest, OnlyTheFullScopeAndFailedDnsUpdatesAreRed) {
   os_.console = true;
   struct Case {
