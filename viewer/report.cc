@@ -45,7 +45,7 @@ void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings&
   tReport report = PrepareReport(settings);
   const tLogKind by_name =
       KindOfLogName(log_name.substr(platform::FolderLength(log_name, os.Style())));
-  // Settled by the header or the first record. Until then every line is looked at, the scan
+  // Settled by the header or the first record. Until then every line is looked at: the scan
   // would pass over a header line that the filters do not match.
   tLogKind kind = tLogKind::kUndecided;
   auto on_line = [&](std::string_view line) {
