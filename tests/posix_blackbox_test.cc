@@ -514,4 +514,34 @@ TEST_F(TempDir, PipesAndLinksAsTheLog) {
   EXPECT_EQ(loop.out.substr(loop.out.size() - 6), "Done\r\n");
 }
 
+TEST_F(TempDir, AStreamIsTheDHCPv6LogOnlyWhenItsHeaderSaysSo) {
+  // Through /dev/fd/N, a name that says nothing: the header decides, and without it the
+  // records read as the IPv4 log, as from a file of any other name.
+  auto through_a_pipe = [](const std::string& fixture) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    const pid_t feeder = fork();
+    if (feeder == 0) {
+      close(fds[0]);
+      const std::string text = Slurp(fixture);
+      if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
+      _exit(0);
+    }
+    close(fds[1]);
+    const tRun run = RunTessal({"/dev/fd/" + std::to_string(fds[0])});
+    close(fds[0]);
+    waitpid(feeder, nullptr, 0);
+    EXPECT_EQ(run.status, 0) << fixture;
+    return run.out;
+  };
+  for (const char* name : {"/v6_audit.log", "/v6_records.log"}) {
+    const tRun direct = RunTessal({kData + name});
+    ASSERT_EQ(direct.status, 0);
+    EXPECT_EQ(through_a_pipe(kData + name), direct.out) << name;
+  }
+  EXPECT_NE(RunTessal({kData + "/v6_audit.log"}).out.find("\r\nIPv6 Address: "), std::string::npos);
+  EXPECT_EQ(RunTessal({kData + "/v6_records.log"}).out.find("\r\nIPv6 Address: "),
+            std::string::npos);
+}
+
 }  // namespace

@@ -62,7 +62,7 @@ void ReportLog(tRun& run, const std::string& path, tAfterReading after) {
   platform::FileHandle file = 0;
   const platform::ErrorCode error = os.OpenForReading(path, &file);
   if (error != platform::kErrorNone) RaiseInOutError(error);
-  ReportFile(os, file, run.settings, run.out);
+  ReportFile(os, file, run.settings, run.out, path);
   // A single log stays open until the process ends. A pattern may name a year of copies: each
   // of those lets go of its handle once it is read (nothing was written through it).
   if (after == tAfterReading::kClose) os.Close(file);

@@ -133,4 +133,9 @@ bool ParseInteger(std::string_view text, int32_t* value) {
   return true;
 }
 
+bool IsReportedID(std::string_view id_text, std::string_view exclude_ids, int32_t* id) {
+  if (!ParseInteger(id_text, id) || *id < 0) return false;
+  return exclude_ids.empty() || exclude_ids.find(id_text) == std::string_view::npos;
+}
+
 }  // namespace tessal

@@ -45,6 +45,11 @@ inline constexpr size_t kSplitReach = 16;
 static_assert(kSplitReach <= kSlack, "the split runs past the slack lines are handed on with");
 void SplitPaddedAuditRecord(std::string_view line, AuditRecord& record);
 
+// The ID test and the exclusion test of a record, of either log: the ID text converts to a
+// number that is not negative (*id), and does not occur in exclude_ids (anywhere, as a plain
+// substring, the commas playing no part).
+bool IsReportedID(std::string_view id_text, std::string_view exclude_ids, int32_t* id);
+
 // Converts decimal or $/x/X/0x/0X hexadecimal text, with leading blanks and a sign, to a 32-bit
 // integer. False for any other form or a value out of range.
 bool ParseInteger(std::string_view text, int32_t* value);

@@ -1,10 +1,13 @@
 #include "viewer/report.h"
 
+#include "platform/rules.h"
 #include "viewer/block_writer.h"
 #include "viewer/filter.h"
+#include "viewer/log_kind.h"
 #include "viewer/reader.h"
 #include "viewer/record.h"
 #include "viewer/texts.h"
+#include "viewer/v6_report.h"
 
 namespace tessal {
 namespace {
@@ -27,23 +30,38 @@ void ReportPaddedLine(tReport& report, std::string_view line, tOutput& out) {
   AuditRecord& record = report.record;
   SplitPaddedAuditRecord(line, record);
   int32_t id = -1;
-  if (!ParseInteger(record.Text[kID], &id)) id = -1;
-  if (id < 0) return;
-  // The ID text anywhere in the exclusion text, the commas playing no part.
-  if (!report.exclude_ids.empty() && report.exclude_ids.find(record.Text[kID]) != std::string::npos)
-    return;
+  if (!IsReportedID(record.Text[kID], report.exclude_ids, &id)) return;
   WriteBlock(out, record, line.size(), id, EventText(id), QuarantineText(record.Text[kQRResult]));
 }
 
 }  // namespace
 
 void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings& settings,
-                tOutput& out) {
+                tOutput& out, std::string_view log_name) {
   tReport report = PrepareReport(settings);
-  auto on_line = [&](std::string_view line) { ReportPaddedLine(report, line, out); };
+  const tLogKind by_name =
+      KindOfLogName(log_name.substr(platform::FolderLength(log_name, os.Style())));
+  // Settled by the header or the first record. Until then every line is looked at: the scan
+  // would pass over a header line that the filters do not match.
+  tLogKind kind = tLogKind::kUndecided;
+  auto on_line = [&](std::string_view line) {
+    if (kind == tLogKind::kIPv4) [[likely]] {
+      ReportPaddedLine(report, line, out);
+      return;
+    }
+    if (kind == tLogKind::kUndecided) {
+      kind = KindSettledBy(line, by_name);
+      if (kind == tLogKind::kUndecided) return;  // no record, in either kind
+    }
+    if (kind == tLogKind::kIPv6) {
+      ReportV6Line(out, line, report.filters, report.exclude_ids);
+    } else {
+      ReportPaddedLine(report, line, out);
+    }
+  };
   if (report.filters.scan) {
     ReadLines(os, file, on_line, [&](const char* from, const char* end) {
-      return NextCandidate(report.filters, from, end);
+      return kind == tLogKind::kUndecided ? from : NextCandidate(report.filters, from, end);
     });
   } else {
     ReadLines(os, file, on_line);

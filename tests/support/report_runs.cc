@@ -2,24 +2,36 @@
 
 #include <cstring>
 
+#include "viewer/log_kind.h"
 #include "viewer/output.h"
 #include "viewer/reader.h"
 #include "viewer/report.h"
+#include "viewer/v6_report.h"
 
 namespace testing_support {
 
 std::string RunOver(platform::FakeOs& os, const std::string& log, size_t chunk,
-                    const tessal::tRunSettings& settings, tReading reading) {
-  os.files["log"] = log;
+                    const tessal::tRunSettings& settings, tReading reading,
+                    const std::string& name) {
+  os.files[name] = log;
   os.read_chunk = chunk;
   platform::FileHandle file = 0;
-  os.OpenForReading("log", &file);
+  os.OpenForReading(name, &file);
   tessal::tOutput out = tessal::StartOutput(os);
   if (reading == tReading::kEveryLine) {
-    tessal::ReadLines(os, file,
-                      [&](std::string_view line) { tessal::ReportLine(line, settings, out); });
+    const tessal::tFilters filters = tessal::PrepareFilters(settings.Filter1, settings.Filter2);
+    const tessal::tLogKind by_name = tessal::KindOfLogName(name);
+    tessal::tLogKind kind = tessal::tLogKind::kUndecided;
+    tessal::ReadLines(os, file, [&](std::string_view line) {
+      if (kind == tessal::tLogKind::kUndecided) kind = tessal::KindSettledBy(line, by_name);
+      if (kind == tessal::tLogKind::kIPv6) {
+        tessal::ReportV6Line(out, line, filters, settings.ExcludeIDs);
+      } else {
+        tessal::ReportLine(line, settings, out);
+      }
+    });
   } else {
-    tessal::ReportFile(os, file, settings, out);
+    tessal::ReportFile(os, file, settings, out, name);
   }
   tessal::OutFlush(out);
   os.Close(file);

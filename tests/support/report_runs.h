@@ -14,13 +14,15 @@
 namespace testing_support {
 
 // How a run reads its log: with the report's own reading (and its scan), or every line handed
-// to ReportLine on its own.
+// on its own to the report of its log's kind, the kind settled as a plain reading of the rule
+// settles it.
 enum class tReading { kReport, kEveryLine };
 
-// Everything a run writes to standard output for a log read from os in chunks of the given size;
-// os is the run's platform, console or not as the caller set it.
+// Everything a run writes to standard output for a log of that name read from os in chunks of
+// the given size; os is the run's platform, console or not as the caller set it.
 std::string RunOver(platform::FakeOs& os, const std::string& log, size_t chunk,
-                    const tessal::tRunSettings& settings, tReading reading);
+                    const tessal::tRunSettings& settings, tReading reading,
+                    const std::string& name = "log");
 
 // Every candidate of the scan in the whole lines of text, scanning on after each one's line.
 std::vector<size_t> Candidates(const tessal::tFilters& filters, std::string_view text);

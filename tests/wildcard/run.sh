@@ -146,6 +146,17 @@ else
   run_case "letter case" wildcard_none.out 2 "" "$week_dir" "${week_dir}dhcpsrvlog-t??.LOG" nack
 fi
 
+# Both logs of a server that also serves IPv6, each decoded as its kind: Monday's DHCPv6 log by
+# its header, Tuesday's, which has none, by its name. Each was last written a moment after the
+# IPv4 log of its day.
+make_folder both Mon Tue
+for day in Mon Tue; do
+  cp "$week/DhcpV6SrvLog-$day.log" "$work/both/"
+  touch -d "${written[$day]} UTC + 1 second" "$work/both/DhcpV6SrvLog-$day.log"
+done
+both_dir=$(spelt "$work/both/")
+run_case "both logs of each day" wildcard_both.out 0 "" "$both_dir" "${both_dir}Dhcp*SrvLog-*.log"
+
 # Today's log, held open for writing by the server, which has just written one more line.
 make_folder live Mon Wed Fri
 live_dir=$(spelt "$work/live/")
