@@ -1,4 +1,5 @@
 // Tessal: prints a DHCP server audit log as labelled blocks, one per record.
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "platform/rules.h"
 #include "toolkit/Mef32.h"
 #include "viewer/failure.h"
+#include "viewer/follow.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
 #include "viewer/settings.h"
@@ -41,6 +43,7 @@ void WriteUsage() {
   const std::string exe = platform::Current().ModuleFileName();
   OutLine(exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
   OutLine(exe + " /e - Exclude Ids Eg /e:30,31");
+  OutLine(exe + " /f - Follow the log as it grows, Ctrl+C stops");
 }
 
 void WriteDiagnostics() {
@@ -62,8 +65,12 @@ void ReportLog(const std::string& path, tAfterReading after) {
   if (after == tAfterReading::kClose) os.Close(file);
 }
 
-// Reports every file the pattern matches, oldest first, each after a line that names it.
-// Answers false when no file matches.
+// With /f: how following ended, once it has begun.
+bool gFollow = false;
+tFollowEnd gFollowEnd = tFollowEnd::kInputEnded;
+
+// Reports every file the pattern matches, oldest first, each after a line that names it; with
+// /f the newest is followed. Answers false when no file matches.
 bool ReportMatchingLogs(const std::string& pattern) {
   platform::Os& os = platform::Current();
   std::vector<platform::FoundFile> files;  // names and times only, however many there are
@@ -78,12 +85,19 @@ bool ReportMatchingLogs(const std::string& pattern) {
     // Named before it is opened, so that a failure report follows the name of its log.
     OutLine(" Log: " + path);
     OutLine("");
-    ReportLog(path, tAfterReading::kClose);
+    if (gFollow && &found == &files.back()) {
+      gFollowEnd = FollowLog(path, gRunSettings);
+    } else {
+      ReportLog(path, tAfterReading::kClose);
+    }
   }
   return !files.empty();
 }
 
-int RunTessal(const std::vector<std::string>& arguments) {
+int RunTessal(std::vector<std::string> arguments) {
+  // /f takes no position: the other arguments keep their order as if it were not there.
+  gFollow =
+      std::erase_if(arguments, [](const std::string& text) { return IsFollowArgument(text); }) != 0;
   auto argument = [&](size_t position) {
     return position <= arguments.size() ? arguments[position - 1] : std::string();
   };
@@ -115,14 +129,22 @@ int RunTessal(const std::vector<std::string>& arguments) {
   platform::Os& os = platform::Current();
   // A file of that name is read as it is, even one whose name holds a wildcard.
   bool found = os.IsExistingFile(settings.LogFile);
-  if (found) {
+  // From here on Ctrl+C asks the run to stop: nothing may end it halfway through a block.
+  if (gFollow) os.CatchStopRequests();
+  if (found && gFollow) {
+    gFollowEnd = FollowLog(settings.LogFile, settings);
+  } else if (found) {
     ReportLog(settings.LogFile, tAfterReading::kKeepOpen);
   } else if (platform::IsWildcardPattern(settings.LogFile, os.Style())) {
     found = ReportMatchingLogs(settings.LogFile);
   }
   if (!found) WriteDiagnostics();
   OutLine("Done");
-  OutFlush();
+  if (gFollowEnd == tFollowEnd::kStopped) {
+    FlushAfterStop();
+  } else {
+    OutFlush();
+  }
   return found ? kExitDone : kExitNoLog;
 }
 

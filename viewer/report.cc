@@ -49,6 +49,36 @@ void ReportFile(platform::Os& os, platform::FileHandle file, const tRunSettings&
   }
 }
 
+struct tLiveLogState {
+  tReport report;
+  tLineReader reader;
+};
+
+tLiveLog::tLiveLog(const tRunSettings& settings)
+    : state(new tLiveLogState{PrepareReport(settings), {}}) {}
+tLiveLog::~tLiveLog() = default;
+
+bool ReportAdded(tLiveLog& log, platform::Os& os, platform::FileHandle file) {
+  tReport& report = log.state->report;
+  auto on_line = [&](std::string_view line) { ReportPaddedLine(report, line); };
+  if (report.filters.scan) {
+    return log.state->reader.ReadAvailable(os, file, on_line,
+                                           [&](const char* from, const char* end) {
+                                             return NextCandidate(report.filters, from, end);
+                                           });
+  }
+  return log.state->reader.ReadAvailable(os, file, on_line);
+}
+
+void ReportKeptLine(tLiveLog& log) {
+  log.state->reader.Finish(
+      [&](std::string_view line) { ReportPaddedLine(log.state->report, line); });
+}
+
+void StartLogAfresh(tLiveLog& log) { log.state->reader.StartAfresh(); }
+
+uint64_t BytesRead(const tLiveLog& log) { return log.state->reader.consumed; }
+
 void ReportLine(std::string_view line, const tRunSettings& settings) {
   static tPaddedBuffer padded;  // reused from line to line
   padded.Clear();
