@@ -74,11 +74,6 @@ tNextDay WatchNextDay(platform::Os& os, const std::string& full_name) {
   if (!IsServerLogName(file_name)) return next;
   next.watched = true;
   next.name = FullName(os, full_name, NextWeekdayLogName(file_name));
-  // Spelt as the folder spells it, where letter case does not matter.
-  std::vector<platform::FoundFile> found;
-  if (os.FindFiles(next.name, &found) == platform::kErrorNone && found.size() == 1) {
-    next.name = FullName(os, next.name, found[0].name);
-  }
   next.error = os.NamedFileState(next.name, &next.seen);
   return next;
 }
@@ -92,6 +87,13 @@ bool NextDayWritten(platform::Os& os, const tNextDay& next) {
   if (error != next.error) return error == platform::kErrorNone;
   return error == platform::kErrorNone &&
          (now.size != next.seen.size || now.write_time != next.seen.write_time);
+}
+
+// A file's full name spelt as its folder spells it, where letter case does not matter.
+std::string AsTheFolderSpellsIt(platform::Os& os, const std::string& name) {
+  std::vector<platform::FoundFile> found;
+  if (os.FindFiles(name, &found) != platform::kErrorNone || found.size() != 1) return name;
+  return FullName(os, name, found[0].name);
 }
 
 void WriteLogLine(const std::string& name) {
@@ -150,7 +152,7 @@ tFollowEnd FollowLog(const std::string& path, const tRunSettings& settings) {
         if (!ReportAdded(log, os, followed.file)) return tFollowEnd::kInputEnded;
         ReportKeptLine(log);
         os.Close(followed.file);
-        followed.name = next.name;
+        followed.name = AsTheFolderSpellsIt(os, next.name);
         WriteLogLine(followed.name);
         followed.file = Open(os, followed.name);
         StartLogAfresh(log);
