@@ -133,6 +133,8 @@ if [[ -x /usr/lib/wine/wine ]]; then
   # What is shipped is the release build: the paths an administrator types, once more on it.
   echo "== the release's Tessal.exe and the paths under System32"
   tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected /usr/lib/wine/wine
+  echo "== the release's Tessal.exe following a log with /f"
+  tests/follow/run.sh build/release/Tessal.exe build/release/follow /usr/lib/wine/wine
 fi
 
 leg "benchmark smoke (a few MB, that the benchmark still runs)"

@@ -71,7 +71,9 @@ bool OpenPipe(platform::FileHandle* reader) {
   return true;
 }
 
-// Ctrl+C to every process of this console: there is none without a console.
+// Ctrl+C to every process of this console. There is none when the output goes to files or
+// pipes, as under ctest and wine: there tests/follow/run.sh sends SIGINT to the program, which
+// wine hands to its console control handler as Windows does a Ctrl+C.
 bool RequestStop() { return GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0; }
 
 // There is no one else to be: wine run by the superuser writes read-only files all the same.
