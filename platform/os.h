@@ -73,6 +73,15 @@ struct FoundFile {
   uint64_t write_time;
 };
 
+// What following a log looks at: whether it is a regular file at all (a pipe or a terminal is
+// read to its end and no more), how long it is now, and when it was last written, in the same
+// steps as FoundFile's.
+struct FileState {
+  bool regular;
+  uint64_t size;
+  uint64_t write_time;
+};
+
 class Os {
  public:
   virtual ~Os() = default;
@@ -124,6 +133,25 @@ class Os {
   virtual ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) = 0;
   virtual ErrorCode Write(FileHandle handle, const char* data, size_t size) = 0;
   virtual ErrorCode Close(FileHandle handle) = 0;
+  // The state of an open file as it is now, what others wrote since it was opened included.
+  virtual ErrorCode OpenFileState(FileHandle handle, FileState* state) = 0;
+  // The state of a file by its name, as IsExistingFile sees it (System32 as the user sees it):
+  // kErrorFileNotFound or kErrorPathNotFound when there is none, kErrorAccessDenied for a folder.
+  virtual ErrorCode NamedFileState(const std::string& path, FileState* state) = 0;
+  // Moves the read position of an open file back to its start: after it was truncated, what is
+  // written anew is read from there.
+  virtual ErrorCode Rewind(FileHandle handle) = 0;
+
+  // Stop requests, for a run that waits for more until the user stops it. From this call on,
+  // Ctrl+C, Ctrl+Break and the closing of the console (SIGINT, SIGTERM and SIGHUP on POSIX; one
+  // that was ignored when the process started stays ignored) no longer end the process: each is
+  // noted as a request to stop, which WaitForStop answers. RestoreTextAttributeOnInterrupt then
+  // only keeps its attribute, since the run itself gives the colours back when it stops.
+  virtual void CatchStopRequests() = 0;
+  // Waits up to the milliseconds, or less when a stop is requested; true once a stop has been
+  // requested, now or at any time since CatchStopRequests (a request is never lost between a
+  // look and the wait). Without CatchStopRequests it only waits, and answers false.
+  virtual bool WaitForStop(uint32_t milliseconds) = 0;
 
   // Clocks and tones.
   // Milliseconds since the system started, wrapping at 2^32.

@@ -210,12 +210,53 @@ size_t AnsiSequence(uint16_t attribute, char (&code)[16]) {
 char g_interrupt_code[16];
 size_t g_interrupt_size = 0;
 
+// Stop requests: the signals that ask a run to stop, blocked from CatchStopRequests on and
+// taken by WaitForStop, so that none can arrive between a look and the wait.
+sigset_t g_stop_signals;
+bool g_catching_stops = false;
+bool g_stop_requested = false;
+
+// The signals that end a console program, but for those the process was told to ignore.
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaddset(&signals, signal_number);
+  }
+  return signals;
+}
+
+timespec Monotonic() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now;
+}
+
+// The time from now to the deadline; zero when it has passed.
+timespec Until(const timespec& deadline) {
+  const timespec now = Monotonic();
+  timespec left{deadline.tv_sec - now.tv_sec, deadline.tv_nsec - now.tv_nsec};
+  if (left.tv_nsec < 0) {
+    left.tv_nsec += 1000000000L;
+    --left.tv_sec;
+  }
+  if (left.tv_sec < 0) left = {0, 0};
+  return left;
+}
+
 void RestoreAttributeAndEnd(int signal_number) {
   // Only async-signal-safe calls: write, then the default action of the signal.
   const ssize_t ignored = write(STDOUT_FILENO, g_interrupt_code, g_interrupt_size);
   (void)ignored;
   signal(signal_number, SIG_DFL);
   raise(signal_number);
+}
+
+FileState StateOf(const struct stat& info) {
+  return {S_ISREG(info.st_mode), static_cast<uint64_t>(info.st_size),
+          WindowsFileTime(info.st_mtim)};
 }
 
 class PosixOs final : public Os {
@@ -241,6 +282,8 @@ class PosixOs final : public Os {
   void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
     if (!StdoutIsConsole()) return;
     g_interrupt_size = AnsiSequence(attribute, g_interrupt_code);
+    // A run that catches stop requests gives the colours back itself, when it stops.
+    if (g_catching_stops) return;
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
       struct sigaction before {};
       // A signal the caller chose to ignore stays ignored.
@@ -387,6 +430,60 @@ class PosixOs final : public Os {
 
   ErrorCode Close(FileHandle handle) override {
     return close(static_cast<int>(handle)) == 0 ? kErrorNone : WindowsErrorFromErrno(errno);
+  }
+
+  ErrorCode OpenFileState(FileHandle handle, FileState* state) override {
+    struct stat info;
+    if (fstat(static_cast<int>(handle), &info) != 0) return WindowsErrorFromErrno(errno);
+    *state = StateOf(info);
+    return kErrorNone;
+  }
+
+  ErrorCode NamedFileState(const std::string& path, FileState* state) override {
+    struct stat info;
+    if (path.empty()) return kErrorPathNotFound;
+    if (stat(path.c_str(), &info) != 0) return NameErrorFromErrno(path, errno);
+    // As opening it does on Windows, a folder refuses.
+    if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+    *state = StateOf(info);
+    return kErrorNone;
+  }
+
+  ErrorCode Rewind(FileHandle handle) override {
+    return lseek(static_cast<int>(handle), 0, SEEK_SET) == 0 ? kErrorNone
+                                                             : WindowsErrorFromErrno(errno);
+  }
+
+  void CatchStopRequests() override {
+    if (g_catching_stops) return;
+    g_stop_signals = StopSignals();
+    sigprocmask(SIG_BLOCK, &g_stop_signals, nullptr);
+    g_catching_stops = true;
+  }
+
+  bool WaitForStop(uint32_t milliseconds) override {
+    if (g_stop_requested) return true;
+    timespec deadline = Monotonic();
+    deadline.tv_sec += static_cast<time_t>(milliseconds / 1000);
+    deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+      deadline.tv_nsec -= 1000000000L;
+      ++deadline.tv_sec;
+    }
+    for (;;) {
+      timespec left = Until(deadline);
+      if (!g_catching_stops) {
+        if (nanosleep(&left, nullptr) == 0 || errno != EINTR) return false;
+        continue;
+      }
+      // A blocked signal waits, pending, for this call: a request that came while the run was
+      // busy is taken at once.
+      if (sigtimedwait(&g_stop_signals, nullptr, &left) > 0) {
+        g_stop_requested = true;
+        return true;
+      }
+      if (errno != EINTR) return false;
+    }
   }
 
   uint32_t TickCount() override {

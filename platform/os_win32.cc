@@ -113,6 +113,20 @@ BOOL WINAPI RestoreAttributeOnInterrupt(DWORD) {
   return FALSE;  // the default handler then ends the process as usual
 }
 
+// Stop requests: set by the console's control handler, which Windows runs on a thread of its
+// own; waited for by the one thread of the program. Manual reset: once asked, it stays asked.
+HANDLE g_stop_event = nullptr;
+// How long the handler holds off the end that Windows makes when it returns from a console
+// being closed (Windows itself allows some 5 seconds): the main thread meanwhile completes its
+// block, writes "Done" and gives the colours back, and its exit ends the process first.
+constexpr DWORD kCloseGrace = 4000;
+
+BOOL WINAPI NoteStopRequest(DWORD event) {
+  SetEvent(g_stop_event);
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) Sleep(kCloseGrace);
+  return TRUE;
+}
+
 class Win32Os final : public Os {
  public:
   PathStyle Style() const override { return PathStyle::kWindows; }
@@ -135,6 +149,8 @@ class Win32Os final : public Os {
 
   void RestoreTextAttributeOnInterrupt(uint16_t attribute) override {
     g_interrupt_attribute = attribute;
+    // A run that catches stop requests gives the colours back itself, when it stops.
+    if (g_stop_event != nullptr) return;
     SetConsoleCtrlHandler(RestoreAttributeOnInterrupt, TRUE);
   }
 
@@ -250,6 +266,61 @@ class Win32Os final : public Os {
 
   ErrorCode Close(FileHandle handle) override {
     return CloseHandle(reinterpret_cast<HANDLE>(handle)) ? kErrorNone : LastError();
+  }
+
+  ErrorCode OpenFileState(FileHandle handle, FileState* state) override {
+    const HANDLE file = reinterpret_cast<HANDLE>(handle);
+    SetLastError(NO_ERROR);
+    const DWORD type = GetFileType(file);
+    if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return LastError();
+    if (type != FILE_TYPE_DISK) {
+      *state = {false, 0, 0};
+      return kErrorNone;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return LastError();
+    *state = {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0,
+        (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+        (uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime};
+    return kErrorNone;
+  }
+
+  ErrorCode NamedFileState(const std::string& path, FileState* state) override {
+    const tNativeFileNames native(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+      const ErrorCode error = LastError();
+      // A folder part that is a file, or no valid name at all, names no folder either.
+      if (error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY) return kErrorPathNotFound;
+      return error;
+    }
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return kErrorAccessDenied;
+    *state = {
+        true, (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
+    return kErrorNone;
+  }
+
+  ErrorCode Rewind(FileHandle handle) override {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(reinterpret_cast<HANDLE>(handle), start, nullptr, FILE_BEGIN)
+               ? kErrorNone
+               : LastError();
+  }
+
+  void CatchStopRequests() override {
+    if (g_stop_event != nullptr) return;
+    g_stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (g_stop_event != nullptr) SetConsoleCtrlHandler(NoteStopRequest, TRUE);
+  }
+
+  bool WaitForStop(uint32_t milliseconds) override {
+    if (g_stop_event == nullptr) {
+      Sleep(milliseconds);
+      return false;
+    }
+    return WaitForSingleObject(g_stop_event, milliseconds) == WAIT_OBJECT_0;
   }
 
   uint32_t TickCount() override { return GetTickCount(); }

@@ -92,6 +92,8 @@ if ((wine32_runs)); then
   # What is shipped is the release build: the paths an administrator types, once more on it.
   echo "== the release's Tessal.exe and the paths under System32"
   tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected "$wine32"
+  echo "== the release's Tessal.exe following a log with /f"
+  tests/follow/run.sh build/release/Tessal.exe build/release/follow "$wine32"
 else
   leg "32-bit Windows build (its tests cannot run here)"
   scripts/configure.sh win32

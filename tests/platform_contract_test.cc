@@ -9,6 +9,7 @@
 
 #include "platform/rules.h"
 #include "support/environments.h"
+#include "support/fake_os.h"
 
 namespace platform {
 namespace {
@@ -271,6 +272,107 @@ TEST_P(PlatformContract, WritersAndReadersOfOneFile) {
   ASSERT_EQ(os_->OpenForReading(Name("a.txt"), &reader), kErrorNone);
   EXPECT_EQ(os_->Close(reader), kErrorNone);
   EXPECT_EQ(os_->Close(writer), kErrorNone);
+}
+
+TEST_P(PlatformContract, TheStateOfAnOpenFile) {
+  // 2022-11-02 14:08:40.5 UTC, in Windows' steps since 1601.
+  constexpr uint64_t kWriteTime = 133118717205000000;
+  env_->SetWriteTime(Name("a.txt"), kWriteTime);
+  FileHandle file = 0;
+  ASSERT_EQ(os_->OpenForReading(Name("a.txt"), &file), kErrorNone);
+  FileState state{false, 99, 99};
+  ASSERT_EQ(os_->OpenFileState(file, &state), kErrorNone);
+  EXPECT_TRUE(state.regular);
+  EXPECT_EQ(state.size, kA.size());
+  EXPECT_EQ(state.write_time, kWriteTime);
+  // What another writer adds shows at once, through the handle that reads.
+  FileHandle writer = 0;
+  ASSERT_EQ(os_->OpenForWriting(Name("a.txt"), true, &writer), kErrorNone);
+  ASSERT_EQ(os_->Write(writer, "more", 4), kErrorNone);
+  ASSERT_EQ(os_->Close(writer), kErrorNone);
+  ASSERT_EQ(os_->OpenFileState(file, &state), kErrorNone);
+  EXPECT_EQ(state.size, kA.size() + 4);
+  EXPECT_EQ(os_->Close(file), kErrorNone);
+  EXPECT_EQ(os_->OpenFileState(file, &state), kErrorInvalidHandle) << "a closed handle";
+
+  // A pipe is read to its end, and no more: it is no regular file.
+  FileHandle pipe = 0;
+  if (!env_->OpenPipe(&pipe)) GTEST_SKIP() << "no pipe to look at";
+  state = {true, 99, 99};
+  ASSERT_EQ(os_->OpenFileState(pipe, &state), kErrorNone);
+  EXPECT_FALSE(state.regular);
+  EXPECT_EQ(os_->Close(pipe), kErrorNone);
+}
+
+TEST_P(PlatformContract, TheStateOfAFileByName) {
+  constexpr uint64_t kWriteTime = 133118717205000000;
+  env_->SetWriteTime(Name("sub/b.log"), kWriteTime);
+  struct Case {
+    const char* what;
+    const char* name;
+    Answer<ErrorCode> answer;
+    uint64_t size;
+  } cases[] = {
+      {"a file", "sub/b.log", Same(kErrorNone), 1},
+      {"a file with a dot first", ".hidden", Same(kErrorNone), 1},
+      {"a missing file", "missing.txt", Same(kErrorFileNotFound), 0},
+      {"a file in a missing folder", "nodir/a.txt", Same(kErrorPathNotFound), 0},
+      {"a name below a file", "a.txt/x.txt", Same(kErrorPathNotFound), 0},
+      {"a folder", "sub", Same(kErrorAccessDenied), 0},
+      {"the empty name", "", Same(kErrorPathNotFound), 0},
+      {"a file in another letter case", "SUB/B.LOG",
+       Differs(kErrorNone, kErrorPathNotFound, "Windows file names ignore letter case"), 1},
+  };
+  for (const Case& c : cases) {
+    FileState state{false, 99, 99};
+    const ErrorCode error = os_->NamedFileState(Name(c.name), &state);
+    EXPECT_EQ(error, Expected(c.answer)) << c.what << Why(c.answer);
+    if (error != kErrorNone) continue;
+    EXPECT_TRUE(state.regular) << c.what;
+    EXPECT_EQ(state.size, c.size) << c.what;
+    if (std::string(c.name) != ".hidden") {
+      EXPECT_EQ(state.write_time, kWriteTime) << c.what;
+    }
+  }
+}
+
+TEST_P(PlatformContract, RewindReadsATruncatedFileFromItsStart) {
+  FileHandle reader = 0, writer = 0;
+  ASSERT_EQ(os_->OpenForReading(Name("a.txt"), &reader), kErrorNone);
+  EXPECT_EQ(ReadAll(reader, 64), kA);
+  // The server starts the weekday's file afresh while it is followed.
+  ASSERT_EQ(os_->OpenForWriting(Name("a.txt"), false, &writer), kErrorNone);
+  ASSERT_EQ(os_->Write(writer, "anew\r\n", 6), kErrorNone);
+  FileState state{};
+  ASSERT_EQ(os_->OpenFileState(reader, &state), kErrorNone);
+  EXPECT_EQ(state.size, 6u);
+  EXPECT_EQ(os_->Rewind(reader), kErrorNone);
+  EXPECT_EQ(ReadAll(reader, 64), "anew\r\n");
+  ASSERT_EQ(os_->Write(writer, "more\r\n", 6), kErrorNone);
+  EXPECT_EQ(ReadAll(reader, 64), "more\r\n");
+  EXPECT_EQ(os_->Close(writer), kErrorNone);
+  EXPECT_EQ(os_->Close(reader), kErrorNone);
+  EXPECT_EQ(os_->Rewind(reader), kErrorInvalidHandle) << "a closed handle";
+}
+
+TEST_P(PlatformContract, AStopRequestEndsTheWait) {
+  using Clock = std::chrono::steady_clock;
+  // Before stop requests are caught, a wait only waits.
+  EXPECT_FALSE(os_->WaitForStop(20));
+  os_->CatchStopRequests();
+  os_->CatchStopRequests();  // a second call changes nothing
+  auto start = Clock::now();
+  EXPECT_FALSE(os_->WaitForStop(100)) << "nobody asked to stop";
+  const auto waited = Clock::now() - start;
+  if (dynamic_cast<FakeOs*>(os_) == nullptr) {  // the fake's time is its tick count
+    EXPECT_GE(waited, std::chrono::milliseconds(80)) << "the wait is a wait, not a look";
+  }
+  // A request made while nobody waits is not lost: the next wait answers it at once.
+  if (!env_->RequestStop()) GTEST_SKIP() << "no way to ask this process to stop";
+  start = Clock::now();
+  EXPECT_TRUE(os_->WaitForStop(20000));
+  EXPECT_TRUE(os_->WaitForStop(20000)) << "once asked, it stays asked";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_P(PlatformContract, FindFirstAndIsExistingFile) {

@@ -238,14 +238,14 @@ TEST_F(TempDir, APipeGetsTheRoomToRunAheadAndTheSameBytes) {
 
 // Starts Tessal on a terminal of its own that passes bytes as written (no CR added before LF);
 // *master is the other end.
-pid_t StartOnATerminal(const std::string& log, int* master) {
+pid_t StartOnATerminal(const std::string& log, int* master, const char* more = nullptr) {
   const pid_t pid = forkpty(master, nullptr, nullptr, nullptr);
   if (pid == 0) {
     termios raw;
     tcgetattr(0, &raw);
     cfmakeraw(&raw);
     tcsetattr(0, TCSANOW, &raw);
-    execl(TESSAL_EXE, TESSAL_EXE, log.c_str(), static_cast<char*>(nullptr));
+    execl(TESSAL_EXE, TESSAL_EXE, log.c_str(), more, static_cast<char*>(nullptr));
     _exit(98);
   }
   return pid;
@@ -321,6 +321,56 @@ TEST_F(TempDir, ACtrlCOnATerminalGivesItsColoursBack) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
   // The interrupt wrote the user's colours back on its way out.
   EXPECT_EQ(screen.substr(screen.find(block_end)), block_end + "\x1b[0m");
+}
+
+TEST_F(TempDir, FollowingOnATerminalStopsWithDoneInTheUsersColours) {
+  // With /f a stop request is a normal end: the block is whole, "Done" follows, and the
+  // colours were given back after the red line, not by an interrupt on its way out.
+  const fs::path log = dir_ / "DhcpSrvLog-Wed.log";
+  const std::string record = "15,d,t\r\n";
+  std::ofstream(log, std::ios::binary) << record;
+  int master = -1;
+  const pid_t pid = StartOnATerminal(log.string(), &master, "/f");
+  ASSERT_GE(pid, 0);
+  std::string screen;
+  auto read_until = [&](const std::string& text, size_t count) {
+    auto seen = [&] {
+      size_t n = 0;
+      for (size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1)) {
+        ++n;
+      }
+      return n;
+    };
+    while (seen() < count) {
+      pollfd ready{master, POLLIN, 0};
+      if (poll(&ready, 1, 30000) != 1) return false;
+      char buffer[4096];
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      screen.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+  };
+  ASSERT_TRUE(read_until(" Waiting for new records; press Ctrl+C to stop.\r\n", 1)) << screen;
+  std::ofstream(log, std::ios::binary | std::ios::app) << record;
+  const std::string block_end = "RelayAgentInformation: t\r\n\r\n";
+  ASSERT_TRUE(read_until(block_end, 2)) << screen;
+  kill(pid, SIGINT);
+  read_until("Done\r\n", 1);
+  close(master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(screen.substr(screen.rfind(block_end)), block_end + "Done\r\n");
+  // Both red lines, and each followed by the user's colours.
+  auto count = [&](const std::string& text) {
+    size_t n = 0;
+    for (size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\x1b[91m"), 2u);
+  EXPECT_EQ(count("\x1b[91mEvent: 15 - A lease was A lease was denied.\r\n\x1b[0m"), 2u);
 }
 
 }  // namespace

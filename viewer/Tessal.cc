@@ -1,4 +1,5 @@
 // Tessal: prints a DHCP server audit log as labelled blocks, one per record.
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "toolkit/Mef32.h"
 #include "viewer/failure.h"
 #include "viewer/filter.h"
+#include "viewer/follow.h"
 #include "viewer/log_files.h"
 #include "viewer/output.h"
 #include "viewer/report.h"
@@ -36,17 +38,22 @@ std::string WithoutExclusionMark(std::string argument) {
   return argument;
 }
 
-// What a run works with: the platform, its output and its settings.
+// What a run works with: the platform, its output and its settings; with /f, how following
+// ended once it has begun.
 struct tRun {
   platform::Os& os;
   tOutput& out;
   tRunSettings settings;
+  bool follow = false;
+  tFollowEnd follow_end = tFollowEnd::kInputEnded;
 };
 
-void WriteUsage(tRun& run) {
+// The usage. Asked for with /?, it also names the switch that follows a log.
+void WriteUsage(tRun& run, bool asked) {
   const std::string exe = run.os.ModuleFileName();
   OutLine(run.out, exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
   OutLine(run.out, exe + " /e - Exclude Ids Eg /e:30,31");
+  if (asked) OutLine(run.out, exe + " /f - Follow the log as it grows, Ctrl+C stops");
 }
 
 void WriteDiagnostics(tRun& run) {
@@ -68,8 +75,8 @@ void ReportLog(tRun& run, const std::string& path, tAfterReading after) {
   if (after == tAfterReading::kClose) os.Close(file);
 }
 
-// Reports every file the pattern matches, oldest first, each after a line that names it.
-// Answers false when no file matches.
+// Reports every file the pattern matches, oldest first, each after a line that names it; with
+// /f the newest is followed. Answers false when no file matches.
 bool ReportMatchingLogs(tRun& run, const std::string& pattern) {
   platform::Os& os = run.os;
   std::vector<platform::FoundFile> files;  // names and times only, however many there are
@@ -84,21 +91,28 @@ bool ReportMatchingLogs(tRun& run, const std::string& pattern) {
     // Named before it is opened, so that a failure report follows the name of its log.
     OutLine(run.out, " Log: " + path);
     OutLine(run.out, "");
-    ReportLog(run, path, tAfterReading::kClose);
+    if (run.follow && &found == &files.back()) {
+      run.follow_end = FollowLog(os, run.out, path, run.settings);
+    } else {
+      ReportLog(run, path, tAfterReading::kClose);
+    }
   }
   return !files.empty();
 }
 
-int RunTessal(platform::Os& os, tOutput& out, const std::vector<std::string>& arguments) {
+int RunTessal(platform::Os& os, tOutput& out, std::vector<std::string> arguments) {
+  tRun run{os, out, {}};
+  // /f takes no position: the other arguments keep their order as if it were not there.
+  run.follow =
+      std::erase_if(arguments, [](const std::string& text) { return IsFollowArgument(text); }) != 0;
   auto argument = [&](size_t position) {
     return position <= arguments.size() ? arguments[position - 1] : std::string();
   };
-  tRun run{os, out, {}};
   OutLine(out, kVersionBanner);
   OutLine(out, "");
   mef32::SetPathToEXEPath();
   if (argument(1).empty() || argument(1) == kHelpArgument) {
-    WriteUsage(run);
+    WriteUsage(run, argument(1) == kHelpArgument);
     OutFlush(out);
     return kExitDone;
   }
@@ -120,14 +134,22 @@ int RunTessal(platform::Os& os, tOutput& out, const std::vector<std::string>& ar
   OutLine(out, "");
   // A file of that name is read as it is, even one whose name holds a wildcard.
   bool found = os.IsExistingFile(settings.LogFile);
-  if (found) {
+  // From here on Ctrl+C asks the run to stop: nothing may end it halfway through a block.
+  if (run.follow) os.CatchStopRequests();
+  if (found && run.follow) {
+    run.follow_end = FollowLog(os, out, settings.LogFile, settings);
+  } else if (found) {
     ReportLog(run, settings.LogFile, tAfterReading::kKeepOpen);
   } else if (platform::IsWildcardPattern(settings.LogFile, os.Style())) {
     found = ReportMatchingLogs(run, settings.LogFile);
   }
   if (!found) WriteDiagnostics(run);
   OutLine(out, "Done");
-  OutFlush(out);
+  if (run.follow_end == tFollowEnd::kStopped) {
+    FlushAfterStop(out);
+  } else {
+    OutFlush(out);
+  }
   return found ? kExitDone : kExitNoLog;
 }
 

@@ -5,6 +5,7 @@
 // host name or vendor class cannot hide the records after its own.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -144,48 +145,89 @@ inline char* ReadBlock() {
 
 }  // namespace detail
 
-// Calls on_line(std::string_view) for every line of the file, in order; a read failure raises
-// EInOutError. The view is valid only during the call, and kSlack bytes after it can be read.
-// next_line(from, end), given the start of a line, answers a position in the first line of
-// [from, end) that is to be handed on, or end: the lines it passes over are not handed on.
-// Lines that run on past a block, or that a Ctrl-Z cuts short, are always handed on.
+// The reading of one log as lines, which can go on where it stopped: a log that the server is
+// still writing is read as far as it goes, again and again. What one read leaves over (the start
+// of a line whose end is not there yet, the rest of a line that a Ctrl-Z cut short) waits here
+// for the next.
+struct tLineReader {
+  tPaddedBuffer carry;  // the start of a line that runs on past what was read
+  tPaddedBuffer scratch;
+  bool skipping = false;  // in the rest of a line that a Ctrl-Z cut short
+  bool ended = false;     // a Ctrl-Z that begins a line has ended the input
+  uint64_t consumed = 0;  // the bytes read from the file
+
+  // Forgets the file: the next read starts a file (or the same one, truncated) from its start.
+  void StartAfresh() {
+    carry.Clear();
+    skipping = false;
+    ended = false;
+    consumed = 0;
+  }
+
+  // Reads the file up to its end as it is now and calls on_line(std::string_view) for every
+  // whole line, in order; the last line, when its LF is not there yet, is kept back. A read
+  // failure raises EInOutError. Answers false once a Ctrl-Z that begins a line has ended the
+  // input (and reads nothing more then). The view is valid only during the call, and kSlack
+  // bytes after it can be read. next_line(from, end), given the start of a line, answers a
+  // position in the first line of [from, end) that is to be handed on, or end: the lines it
+  // passes over are not handed on. Lines that run on past a block, or that a Ctrl-Z cuts short,
+  // are always handed on.
+  template <typename OnLine, typename NextLine = decltype(EveryLine)>
+  bool ReadAvailable(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
+                     NextLine&& next_line = EveryLine) {
+    if (ended) return false;
+    char* const block = detail::ReadBlock();
+    for (;;) {
+      size_t got = 0;
+      const platform::ErrorCode error = os.Read(file, block, kReadBlock, &got);
+      if (error != platform::kErrorNone) RaiseInOutError(error);
+      if (got == 0) return true;
+      consumed += got;
+      // Searches may look past the bytes read: let them find zeros there, nothing left undefined.
+      std::memset(block + got, 0, kSlack);
+      const char* p = block;
+      const char* const end = p + got;
+      while (p < end) {
+        if (skipping) {
+          const char* lf =
+              static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+          if (lf == nullptr) break;
+          skipping = false;
+          p = lf + 1;
+          continue;
+        }
+        const char* z =
+            static_cast<const char*>(std::memchr(p, kCtrlZ, static_cast<size_t>(end - p)));
+        detail::SplitLines(p, z != nullptr ? z : end, carry, scratch, on_line, next_line);
+        if (z == nullptr) break;
+        if (carry.size == 0) {  // the Ctrl-Z begins a line: the input ends here
+          ended = true;
+          return false;
+        }
+        detail::EmitLine(carry.View(), scratch, on_line);
+        carry.Clear();
+        skipping = true;
+        p = z + 1;
+      }
+    }
+  }
+
+  // At the end of the input: the last line needs no line end, so the one kept back is handed
+  // on now.
+  template <typename OnLine>
+  void Finish(OnLine&& on_line) {
+    if (carry.size != 0) detail::EmitLine(carry.View(), scratch, on_line);
+    carry.Clear();
+  }
+};
+
+// Calls on_line(std::string_view) for every line of the file, in order, up to its end, as
+// tLineReader::ReadAvailable does; the last line needs no line end.
 template <typename OnLine, typename NextLine = decltype(EveryLine)>
 void ReadLines(platform::Os& os, platform::FileHandle file, OnLine&& on_line,
                NextLine&& next_line = EveryLine) {
-  char* const block = detail::ReadBlock();
-  tPaddedBuffer carry;  // the start of a line that runs on past a block
-  tPaddedBuffer scratch;
-  bool skipping = false;  // in the rest of a line that a Ctrl-Z cut short
-  for (;;) {
-    size_t got = 0;
-    const platform::ErrorCode error = os.Read(file, block, kReadBlock, &got);
-    if (error != platform::kErrorNone) RaiseInOutError(error);
-    if (got == 0) break;
-    // Searches may look past the bytes read: let them find zeros there, nothing left undefined.
-    std::memset(block + got, 0, kSlack);
-    const char* p = block;
-    const char* const end = p + got;
-    while (p < end) {
-      if (skipping) {
-        const char* lf =
-            static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        if (lf == nullptr) break;
-        skipping = false;
-        p = lf + 1;
-        continue;
-      }
-      const char* z =
-          static_cast<const char*>(std::memchr(p, kCtrlZ, static_cast<size_t>(end - p)));
-      detail::SplitLines(p, z != nullptr ? z : end, carry, scratch, on_line, next_line);
-      if (z == nullptr) break;
-      if (carry.size == 0) return;  // the Ctrl-Z begins a line: the input ends here
-      detail::EmitLine(carry.View(), scratch, on_line);
-      carry.Clear();
-      skipping = true;
-      p = z + 1;
-    }
-  }
-  if (carry.size != 0) detail::EmitLine(carry.View(), scratch, on_line);
+  tLineReader reader;
+  if (reader.ReadAvailable(os, file, on_line, next_line)) reader.Finish(on_line);
 }
 
 }  // namespace tessal

@@ -63,6 +63,11 @@ class Environment {
   virtual bool WithStdoutClosed(const std::function<void()>& operations) = 0;
   virtual bool WithStdoutToAbandonedPipe(const std::function<void()>& operations) = 0;
 
+  // Opens the reading end of a pipe that nobody writes to. False where there is none.
+  virtual bool OpenPipe(platform::FileHandle* reader) = 0;
+  // Asks the process to stop as the user does (Ctrl+C, or SIGINT): false when it cannot.
+  virtual bool RequestStop() = 0;
+
   // Whether datagrams may be sent: only where none can leave the process.
   virtual bool MaySend() = 0;
 };
@@ -89,6 +94,8 @@ void WithStdoutClosed(const std::function<void()>& operations);
 void WithStdoutToAbandonedPipe(const std::function<void()>& operations);
 std::optional<std::string> MakeRegistryKey(const std::map<std::string, std::string>& texts);
 void RemoveRegistryKey(const std::string& key);
+bool OpenPipe(platform::FileHandle* reader);
+bool RequestStop();
 // In 100-nanosecond steps since 1601-01-01 UTC.
 void SetWriteTime(const std::string& name, uint64_t write_time);
 // Runs the check with the rights of an ordinary user, whom file permissions bind.

@@ -70,6 +70,17 @@ class FakeEnvironment : public Environment {
   bool WithStdoutClosed(const std::function<void()>&) override { return false; }
   bool WithStdoutToAbandonedPipe(const std::function<void()>&) override { return false; }
 
+  bool OpenPipe(platform::FileHandle* reader) override {
+    const std::string name = folder_ + "pipe";
+    os_.files[name] = "";
+    os_.not_regular.push_back(name);
+    return os_.OpenForReading(name, reader) == platform::kErrorNone;
+  }
+  bool RequestStop() override {
+    os_.stop_requested = true;
+    return true;
+  }
+
   bool MaySend() override { return true; }  // its datagrams stay in the process
 
  private:

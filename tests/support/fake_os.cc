@@ -264,6 +264,50 @@ ErrorCode FakeOs::Close(FileHandle handle) {
   return kErrorNone;
 }
 
+FileState FakeOs::StateOf(const std::string& name) {
+  const auto time = write_times.find(name);
+  return {std::find(not_regular.begin(), not_regular.end(), name) == not_regular.end(),
+          files[name].size(), time == write_times.end() ? 0 : time->second};
+}
+
+ErrorCode FakeOs::OpenFileState(FileHandle handle, FileState* state) {
+  Called(Operation::kOpenFileState);
+  OpenFile* file = Handle(handle);
+  if (file == nullptr) return kErrorInvalidHandle;
+  *state = StateOf(file->name);
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::NamedFileState(const std::string& path, FileState* state) {
+  Called(Operation::kNamedFileState);
+  const auto found = FindFile(path);
+  if (found == files.end()) return WhyItDoesNotOpen(path);
+  *state = StateOf(found->first);
+  return kErrorNone;
+}
+
+ErrorCode FakeOs::Rewind(FileHandle handle) {
+  Called(Operation::kRewind);
+  OpenFile* file = Handle(handle);
+  if (file == nullptr) return kErrorInvalidHandle;
+  file->position = 0;
+  return kErrorNone;
+}
+
+void FakeOs::CatchStopRequests() {
+  Called(Operation::kCatchStopRequests);
+  catching_stops = true;
+}
+
+bool FakeOs::WaitForStop(uint32_t milliseconds) {
+  Called(Operation::kWaitForStop);
+  ++waits;
+  waited_ms += milliseconds;
+  tick_count += milliseconds;
+  if (on_wait) on_wait();
+  return catching_stops && stop_requested;
+}
+
 uint32_t FakeOs::TickCount() {
   Called(Operation::kTickCount);
   return tick_count;

@@ -33,6 +33,11 @@ enum class Operation {
   kOpenForWriting,
   kWrite,
   kClose,
+  kOpenFileState,
+  kNamedFileState,
+  kRewind,
+  kCatchStopRequests,
+  kWaitForStop,
   kTickCount,
   kGetLocalTime,
   kTimeSeparator,
@@ -79,6 +84,8 @@ class FakeOs : public Os {
   std::map<std::string, uint64_t> write_times;
   // Files that cannot be opened for reading and folders that cannot be listed: access denied.
   std::vector<std::string> unreadable;
+  // Files that are no regular files (a pipe, say): OpenFileState says so.
+  std::vector<std::string> not_regular;
   size_t read_chunk = static_cast<size_t>(-1);  // most bytes one Read gives
   ErrorCode read_error = kErrorNone;            // given by Read once the contents are used up
   ErrorCode stdout_error = kErrorNone;
@@ -98,6 +105,15 @@ class FakeOs : public Os {
   LocalTime now{2022, 11, 2, 14, 8, 40, 123};
   int clock_readings = 0;
   std::set<int> failing_clock_readings;  // readings (0 = first) at which GetLocalTime fails
+  // Waiting and stop requests. A wait takes no time: it adds its milliseconds to tick_count and
+  // waited_ms, then calls on_wait, where a test plays the writer of a log (appends to files,
+  // sets write_times) or the user (sets stop_requested); the wait answers stop_requested once
+  // CatchStopRequests has been called.
+  bool catching_stops = false;
+  bool stop_requested = false;
+  int waits = 0;
+  uint64_t waited_ms = 0;
+  std::function<void()> on_wait;
   // Called first by every operation but Style: a test makes a routine fail by throwing from it.
   std::function<void(Operation operation)> on_call;
   std::vector<std::string> written;  // every file opened for writing, in order
@@ -142,6 +158,11 @@ class FakeOs : public Os {
   ErrorCode OpenForWriting(const std::string& path, bool append, FileHandle* handle) override;
   ErrorCode Write(FileHandle handle, const char* data, size_t size) override;
   ErrorCode Close(FileHandle handle) override;
+  ErrorCode OpenFileState(FileHandle handle, FileState* state) override;
+  ErrorCode NamedFileState(const std::string& path, FileState* state) override;
+  ErrorCode Rewind(FileHandle handle) override;
+  void CatchStopRequests() override;
+  bool WaitForStop(uint32_t milliseconds) override;
   uint32_t TickCount() override;
   ErrorCode GetLocalTime(LocalTime* time) override;
   std::string TimeSeparator() override;
@@ -174,6 +195,7 @@ class FakeOs : public Os {
   bool IsUnreadable(std::string_view name) const;
   ErrorCode WhyItDoesNotOpen(const std::string& name) const;
   OpenFile* Handle(FileHandle handle);
+  FileState StateOf(const std::string& name);
 
   std::vector<OpenFile> handles_;       // by handle - 1, never reused
   std::vector<std::string> key_names_;  // by key - 1

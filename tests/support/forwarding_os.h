@@ -45,6 +45,15 @@ class ForwardingOs : public Os {
     return to_->Write(handle, data, size);
   }
   ErrorCode Close(FileHandle handle) override { return to_->Close(handle); }
+  ErrorCode OpenFileState(FileHandle handle, FileState* state) override {
+    return to_->OpenFileState(handle, state);
+  }
+  ErrorCode NamedFileState(const std::string& path, FileState* state) override {
+    return to_->NamedFileState(path, state);
+  }
+  ErrorCode Rewind(FileHandle handle) override { return to_->Rewind(handle); }
+  void CatchStopRequests() override { to_->CatchStopRequests(); }
+  bool WaitForStop(uint32_t milliseconds) override { return to_->WaitForStop(milliseconds); }
   uint32_t TickCount() override { return to_->TickCount(); }
   ErrorCode GetLocalTime(LocalTime* time) override { return to_->GetLocalTime(time); }
   std::string TimeSeparator() override { return to_->TimeSeparator(); }

@@ -111,6 +111,9 @@ class RealEnvironment : public Environment {
     return true;
   }
 
+  bool OpenPipe(platform::FileHandle* reader) override { return real_world::OpenPipe(reader); }
+  bool RequestStop() override { return real_world::RequestStop(); }
+
   // A datagram of the real layer reaches the machine's network: only tests/netns sends, inside
   // a network namespace of its own.
   bool MaySend() override { return false; }

@@ -50,6 +50,24 @@ void WithStdoutToAbandonedPipe(const std::function<void()>& operations) {
   close(ends[1]);
 }
 
+bool OpenPipe(platform::FileHandle* reader) {
+  int ends[2];
+  if (pipe(ends) != 0) return false;
+  close(ends[1]);
+  *reader = ends[0];
+  return true;
+}
+
+bool RequestStop() {
+  // The first of the signals a stop is asked with that this process does not ignore.
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    return kill(getpid(), signal_number) == 0;
+  }
+  return false;
+}
+
 bool AsOrdinaryUser(const std::function<bool()>& check) {
   // The superuser writes read-only files: check as nobody then.
   if (geteuid() != 0) return check();

@@ -63,6 +63,19 @@ void SetWriteTime(const std::string& name, uint64_t write_time) {
   CloseHandle(file);
 }
 
+bool OpenPipe(platform::FileHandle* reader) {
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, nullptr, 0)) return false;
+  CloseHandle(write_end);
+  *reader = reinterpret_cast<platform::FileHandle>(read_end);
+  return true;
+}
+
+// Ctrl+C to every process of this console. There is none when the output goes to files or
+// pipes, as under ctest and wine: there tests/follow/run.sh sends SIGINT to the program, which
+// wine hands to its console control handler as Windows does a Ctrl+C.
+bool RequestStop() { return GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0; }
+
 // There is no one else to be: wine run by the superuser writes read-only files all the same.
 bool AsOrdinaryUser(const std::function<bool()>& check) { return check(); }
 
