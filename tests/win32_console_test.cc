@@ -118,78 +118,80 @@ TEST(Console, CtrlCGivesTheUsersColoursBack) {
   CloseHandle(probe.hThread);
   CloseHandle(probe.hProcess);
   CloseHandle(output);
-  // The real platform, but each wait first runs the test's next step: the writer of the log, or
-  // the user pressing Ctrl+C.
-  class ScriptedWaits : public platform::ForwardingOs {
-   public:
-    std::function<void(int wait)> step;
-    int waits = 0;
-    bool WaitForStop(uint32_t milliseconds) override {
-      if (step) step(waits);
-      ++waits;
-      return ForwardingOs::WaitForStop(milliseconds);
-    }
+}
+
+// The real platform, but each wait first runs the test's next step: the writer of the log, or
+// the user pressing Ctrl+C.
+class ScriptedWaits : public platform::ForwardingOs {
+ public:
+  std::function<void(int wait)> step;
+  int waits = 0;
+  bool WaitForStop(uint32_t milliseconds) override {
+    if (step) step(waits);
+    ++waits;
+    return ForwardingOs::WaitForStop(milliseconds);
+  }
+};
+
+void Append(const std::string& name, const std::string& text) {
+  const HANDLE file =
+      CreateFileA(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+TEST(Console, CtrlCEndsTheFollowingInTheUsersColours) {
+  FreeConsole();
+  if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
+  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(console, &info)) {
+    GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
+  }
+  char folder[MAX_PATH + 1];
+  ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
+  const std::string log =
+      std::string(folder) + "tessal-follow-" + std::to_string(GetCurrentProcessId()) + ".log";
+  DeleteFileA(log.c_str());
+  Append(log, "15,d,t\r\n");
+  constexpr WORD kUser = 0x1E, kRed = 0x1C;
+  SetConsoleTextAttribute(console, kUser);
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
+  const SHORT first_row = info.dwCursorPosition.Y;
+
+  ScriptedWaits os;
+  os.step = [&](int wait) {
+    if (wait == 0) Append(log, "15,d,t\r\n");
+    // Ctrl+C on this console, which Windows hands to the control handler on a thread of its own.
+    if (wait == 2) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
   };
+  os.CatchStopRequests();
+  tOutput out = StartOutput(os);
+  const tFollowEnd end = FollowLog(os, out, log, tRunSettings());
+  OutLine(out, "Done");
+  OutFlush(out);
+  DeleteFileA(log.c_str());
 
-  void Append(const std::string& name, const std::string& text) {
-    const HANDLE file =
-        CreateFileA(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-  }
-
-  TEST(Console, CtrlCEndsTheFollowingInTheUsersColours) {
-    FreeConsole();
-    if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
-    const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(console, &info)) {
-      GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
+  EXPECT_EQ(end, tFollowEnd::kStopped);
+  EXPECT_LT(os.waits, 40) << "the stop request ended a wait";
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
+  EXPECT_EQ(info.wAttributes, kUser) << "the user's colours after the stop";
+  const SHORT done_row = static_cast<SHORT>(info.dwCursorPosition.Y - 1);
+  EXPECT_EQ(TextAt(console, done_row, 5), "Done ");
+  EXPECT_EQ(AttributeAt(console, done_row), kUser);
+  int red_lines = 0;
+  for (SHORT row = first_row; row < done_row; ++row) {
+    if (TextAt(console, row, 9) == "Event: 15") {
+      EXPECT_EQ(AttributeAt(console, row), kRed) << row;
+      EXPECT_EQ(AttributeAt(console, static_cast<SHORT>(row + 1)), kUser) << row;
+      ++red_lines;
     }
-    char folder[MAX_PATH + 1];
-    ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
-    const std::string log =
-        std::string(folder) + "tessal-follow-" + std::to_string(GetCurrentProcessId()) + ".log";
-    DeleteFileA(log.c_str());
-    Append(log, "15,d,t\r\n");
-    constexpr WORD kUser = 0x1E, kRed = 0x1C;
-    SetConsoleTextAttribute(console, kUser);
-    ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
-    const SHORT first_row = info.dwCursorPosition.Y;
-
-    ScriptedWaits os;
-    os.step = [&](int wait) {
-      if (wait == 0) Append(log, "15,d,t\r\n");
-      // Ctrl+C on this console, which Windows hands to the control handler on a thread of its own.
-      if (wait == 2) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    };
-    os.CatchStopRequests();
-    tOutput out = StartOutput(os);
-    const tFollowEnd end = FollowLog(os, out, log, tRunSettings());
-    OutLine(out, "Done");
-    OutFlush(out);
-    DeleteFileA(log.c_str());
-
-    EXPECT_EQ(end, tFollowEnd::kStopped);
-    EXPECT_LT(os.waits, 40) << "the stop request ended a wait";
-    ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
-    EXPECT_EQ(info.wAttributes, kUser) << "the user's colours after the stop";
-    const SHORT done_row = static_cast<SHORT>(info.dwCursorPosition.Y - 1);
-    EXPECT_EQ(TextAt(console, done_row, 5), "Done ");
-    EXPECT_EQ(AttributeAt(console, done_row), kUser);
-    int red_lines = 0;
-    for (SHORT row = first_row; row < done_row; ++row) {
-      if (TextAt(console, row, 9) == "Event: 15") {
-        EXPECT_EQ(AttributeAt(console, row), kRed) << row;
-        EXPECT_EQ(AttributeAt(console, static_cast<SHORT>(row + 1)), kUser) << row;
-        ++red_lines;
-      }
-    }
-    EXPECT_EQ(red_lines, 2);
-    FreeConsole();
   }
+  EXPECT_EQ(red_lines, 2);
+  FreeConsole();
+}
 
 }  // namespace
 }  // namespace tessal

@@ -5,14 +5,14 @@
 #include <windows.h>
 
 #include "platform/os.h"
-#include "platform/rules.h"
+#include "viewer/colours.h"
 
 int main() {
   platform::Os& os = platform::Real();
   uint16_t user = 0;
   if (!os.ConsoleTextAttribute(&user)) return 2;
   os.RestoreTextAttributeOnInterrupt(user);
-  os.SetTextAttribute(platform::BrightRedOn(user));
+  os.SetTextAttribute(tessal::BrightRedOn(user));
   Sleep(30000);
   return 3;
 }
