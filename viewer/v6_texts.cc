@@ -11,7 +11,8 @@ struct tV6Event {
   std::string_view text;
 };
 
-// As the server's header block lists them, in order of ID; the meanings byte for byte.
+// As the server's header block lists them, in order of ID; the meanings byte for byte, their
+// stray blank and letter case ("Deleted .", "DHCPV6", "IPV6") included, as the server writes them.
 constexpr tV6Event kV6Events[] = {
     {11000, " - DHCPv6 Solicit."},
     {11001, " - DHCPv6 Advertise."},
