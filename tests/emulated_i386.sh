@@ -5,7 +5,8 @@
 # to leave these tests out; this script runs the ones of the shipped configuration.
 #   tests/emulated_i386.sh [CTEST_REGEX]
 #     CTEST_REGEX: the win32 suite's tests to run (default: the Win32 layer's own tests and the
-#     Windows paths); then, always, the Windows paths and following on the release's Tessal.exe.
+#     Windows paths); then, always, the Windows paths and following with /f on the release's
+#     Tessal.exe.
 # What it changes on the machine beyond packages (qemu-user-static), and puts back when it ends:
 # it mounts binfmt_misc when it is not mounted, and registers a qemu-i386 entry there (removed at
 # the end; one that was there already is enabled for the run and then left as it was). The wine
@@ -71,10 +72,13 @@ wineserver -p
 echo "== the win32 suite: $tests"
 scripts/configure.sh win32
 cmake --build --preset win32 -j"$(nproc)"
-ctest --preset win32 -R "$tests" -E syslog_in_namespace --output-on-failure --timeout 3600
+TESSAL_FOLLOW_DEADLINE=900 ctest --preset win32 -R "$tests" -E syslog_in_namespace --output-on-failure \
+  --timeout 7200
 
 echo "== the release's Tessal.exe"
 scripts/release.sh >/dev/null
 TESSAL_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 export TESSAL_VERSION
 tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected "$wine32"
+echo "== the release's Tessal.exe following a log with /f"
+TESSAL_FOLLOW_DEADLINE=900 tests/follow/run.sh build/release/Tessal.exe build/release/follow "$wine32"
