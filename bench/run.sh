@@ -205,7 +205,7 @@ rm -f "$work/line.log"
 # The shipped 32-bit exe against the 64-bit Windows build, both under wine on the same smaller
 # log: a ratio, since wine's own cost is in both.
 shipped=$root/build/release/Tessal.exe win64=$root/build/win64/Tessal.exe
-if [[ -x /usr/lib/wine/wine && -x /usr/lib/wine/wine64 && -f $shipped && -f $win64 ]]; then
+if /usr/lib/wine/wine --version >/dev/null 2>&1 && [[ -x /usr/lib/wine/wine64 && -f $shipped && -f $win64 ]]; then
   export WINEDEBUG=-all WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
   small=$work/small.log
   head -c $((smoke ? 1000000 : 20000000)) "$log" >"$small"
@@ -218,7 +218,7 @@ if [[ -x /usr/lib/wine/wine && -x /usr/lib/wine/wine64 && -f $shipped && -f $win
     printf "under wine, %s MB: shipped 32-bit exe %s ms, 64-bit build %s ms: %.2f x (target: at most 1.3)%s\n",
       mb, a, b, a / b, smoke ? " (a smoke run: too small to judge)" : "" }'
 else
-  echo "under wine: skipped (needs wine, 32-bit wine, build/release/Tessal.exe and build/win64/Tessal.exe)"
+  echo "under wine: skipped (needs wine, a 32-bit wine that starts, build/release/Tessal.exe and build/win64/Tessal.exe)"
 fi
 
 follow_figures

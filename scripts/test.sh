@@ -27,8 +27,8 @@ wine32=/usr/lib/wine/wine
 wine32_runs=0
 if [[ ! -x $wine32 ]]; then
   closing+=("32-BIT WINE COULD NOT BE INSTALLED: the 32-bit Windows build's tests did NOT run")
-elif ! "$wine32" --version >/dev/null 2>&1; then
-  closing+=("32-BIT PROGRAMS DO NOT RUN ON THIS MACHINE ($wine32: $("$wine32" --version 2>&1 | tail -n 1)):"
+elif ! why=$("$wine32" --version 2>&1); then
+  closing+=("32-BIT PROGRAMS DO NOT RUN ON THIS MACHINE ($wine32: ${why##*$'\n'}):"
     "   the 32-bit Windows build was built but its tests did NOT run (tests/emulated_i386.sh runs them, slowly)")
 else
   wine32_runs=1
