@@ -108,6 +108,25 @@ tRun RunTessal(const std::vector<std::string>& args, Stdout where = Stdout::kCap
   return run;
 }
 
+// Runs Tessal on /dev/fd/N, the reading end of a pipe that a child fills with the fixture, as
+// the shell's <(zcat log.gz) passes a stream.
+tRun RunThroughAPipe(const std::string& fixture) {
+  int fds[2];
+  EXPECT_EQ(pipe(fds), 0);
+  const pid_t feeder = fork();
+  if (feeder == 0) {
+    close(fds[0]);
+    const std::string text = Slurp(fixture);
+    if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  const tRun run = RunTessal({"/dev/fd/" + std::to_string(fds[0])});
+  close(fds[0]);
+  waitpid(feeder, nullptr, 0);
+  return run;
+}
+
 const std::string kData = TESSAL_DATA;
 const std::string kEcho =
     " v" TESSAL_VERSION "\r\n\r\n Filter1: \r\n Filter2: \r\n Exclude IDs: \r\n\r\n";
@@ -538,19 +557,7 @@ TEST_F(TempDir, PipesAndLinksAsTheLog) {
   EXPECT_EQ(piped.out.substr(kEcho.size()), blocks);
 
   // So is /dev/fd/N, as the shell's <(zcat log.gz) passes it.
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t feeder = fork();
-  if (feeder == 0) {
-    close(fds[0]);
-    const std::string text = Slurp(fixture);
-    if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
-    _exit(0);
-  }
-  close(fds[1]);
-  const tRun by_fd = RunTessal({"/dev/fd/" + std::to_string(fds[0])});
-  close(fds[0]);
-  waitpid(feeder, nullptr, 0);
+  const tRun by_fd = RunThroughAPipe(fixture);
   EXPECT_EQ(by_fd.status, 0);
   EXPECT_EQ(by_fd.out.substr(kEcho.size()), blocks);
 
@@ -567,27 +574,12 @@ TEST_F(TempDir, PipesAndLinksAsTheLog) {
 TEST_F(TempDir, AStreamIsTheDHCPv6LogOnlyWhenItsHeaderSaysSo) {
   // Through /dev/fd/N, a name that says nothing: the header decides, and without it the
   // records read as the IPv4 log, as from a file of any other name.
-  auto through_a_pipe = [](const std::string& fixture) {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    const pid_t feeder = fork();
-    if (feeder == 0) {
-      close(fds[0]);
-      const std::string text = Slurp(fixture);
-      if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
-      _exit(0);
-    }
-    close(fds[1]);
-    const tRun run = RunTessal({"/dev/fd/" + std::to_string(fds[0])});
-    close(fds[0]);
-    waitpid(feeder, nullptr, 0);
-    EXPECT_EQ(run.status, 0) << fixture;
-    return run.out;
-  };
   for (const char* name : {"/v6_audit.log", "/v6_records.log"}) {
     const tRun direct = RunTessal({kData + name});
     ASSERT_EQ(direct.status, 0);
-    EXPECT_EQ(through_a_pipe(kData + name), direct.out) << name;
+    const tRun piped = RunThroughAPipe(kData + name);
+    EXPECT_EQ(piped.status, 0) << name;
+    EXPECT_EQ(piped.out, direct.out) << name;
   }
   EXPECT_NE(RunTessal({kData + "/v6_audit.log"}).out.find("\r\nIPv6 Address: "), std::string::npos);
   EXPECT_EQ(RunTessal({kData + "/v6_records.log"}).out.find("\r\nIPv6 Address: "),

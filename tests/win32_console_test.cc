@@ -31,14 +31,26 @@ std::string TextAt(HANDLE console, SHORT row, DWORD length) {
   return text;
 }
 
-TEST(Console, RedLinesKeepTheUsersBackgroundAndGiveTheirColoursBack) {
-  FreeConsole();
-  if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
-  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(console, &info)) {
-    GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
+// A console of the test's own, which wine draws only where it has a display (under xvfb-run);
+// where it cannot be read, the test says so and is skipped.
+class RealConsole : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FreeConsole();
+    if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
+    console_ = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(console_, &info)) {
+      GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
+    }
   }
+  void TearDown() override { FreeConsole(); }
+  HANDLE console_ = nullptr;
+};
+
+TEST_F(RealConsole, RedLinesKeepTheUsersBackgroundAndGiveTheirColoursBack) {
+  const HANDLE console = console_;
+  CONSOLE_SCREEN_BUFFER_INFO info;
   struct Case {
     WORD user, red;
   } cases[] = {{0x07, 0x0C}, {0x1E, 0x1C}, {0x5F, 0x5C}};
@@ -56,7 +68,6 @@ TEST(Console, RedLinesKeepTheUsersBackgroundAndGiveTheirColoursBack) {
     ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
     EXPECT_EQ(info.wAttributes, c.user);
   }
-  FreeConsole();
 }
 
 WORD AttributeNow(HANDLE console) {
@@ -78,13 +89,8 @@ BOOL WINAPI KeepGoing(DWORD) { return TRUE; }
 // Ctrl+C while the text is red: the program gives the console the user's colours back, and then
 // ends as an interrupted program ends. (Wine does not pass on a Ctrl+Break that a program raises,
 // so Ctrl+C stands for both.)
-TEST(Console, CtrlCGivesTheUsersColoursBack) {
-  FreeConsole();
-  if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
-  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (AttributeNow(console) == 0xFFFF) {
-    GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
-  }
+TEST_F(RealConsole, CtrlCGivesTheUsersColoursBack) {
+  const HANDLE console = console_;
   constexpr WORD kUser = 0x1E, kRed = 0x1C;  // yellow on blue, and red on blue
   SetConsoleTextAttribute(console, kUser);
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
@@ -142,14 +148,9 @@ void Append(const std::string& name, const std::string& text) {
   CloseHandle(file);
 }
 
-TEST(Console, CtrlCEndsTheFollowingInTheUsersColours) {
-  FreeConsole();
-  if (!AllocConsole()) GTEST_SKIP() << "no console could be made";
-  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+TEST_F(RealConsole, CtrlCEndsTheFollowingInTheUsersColours) {
+  const HANDLE console = console_;
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(console, &info)) {
-    GTEST_SKIP() << "the console cannot be read here (wine needs a display: run under xvfb-run)";
-  }
   char folder[MAX_PATH + 1];
   ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
   const std::string log =
@@ -190,7 +191,6 @@ TEST(Console, CtrlCEndsTheFollowingInTheUsersColours) {
     }
   }
   EXPECT_EQ(red_lines, 2);
-  FreeConsole();
 }
 
 }  // namespace
