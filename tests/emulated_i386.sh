@@ -65,7 +65,12 @@ if [[ ! -d $WINEPREFIX/drive_c/windows/syswow64 ]]; then
   echo "== a wine prefix with 32-bit support (several minutes under the emulator)"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  "$wine32" wineboot -i </dev/null >/dev/null 2>&1
+  # Its status says little (a service it starts may end oddly): the folder tells.
+  "$wine32" wineboot -i </dev/null >/dev/null 2>&1 || true
+  [[ -d $WINEPREFIX/drive_c/windows/syswow64 ]] || {
+    echo "emulated_i386: the prefix got no 32-bit part" >&2
+    exit 1
+  }
 fi
 wineserver -p
 
