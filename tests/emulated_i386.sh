@@ -77,13 +77,16 @@ wineserver -p
 echo "== the win32 suite: $tests"
 scripts/configure.sh win32
 cmake --build --preset win32 -j"$(nproc)"
+failed=0
 TESSAL_FOLLOW_DEADLINE=900 ctest --preset win32 -R "$tests" -E syslog_in_namespace --output-on-failure \
-  --timeout 7200
+  --timeout 7200 || failed=1
 
 echo "== the release's Tessal.exe"
 scripts/release.sh >/dev/null
 TESSAL_VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 export TESSAL_VERSION
-tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected "$wine32"
+tests/windows_paths/run.sh build/release/Tessal.exe 4 tests/data tests/expected "$wine32" || failed=1
 echo "== the release's Tessal.exe following a log with /f"
-TESSAL_FOLLOW_DEADLINE=900 tests/follow/run.sh build/release/Tessal.exe build/release/follow "$wine32"
+TESSAL_FOLLOW_DEADLINE=900 tests/follow/run.sh build/release/Tessal.exe build/release/follow "$wine32" ||
+  failed=1
+exit $failed
