@@ -4,8 +4,10 @@
 # output that write must bring (or, for what must not show, for a later write's output), with a
 # generous deadline, never for a fixed time that a slow machine could outrun.
 #   run.sh EXE WORK_DIR EMULATOR...
-# WORK_DIR is a folder of the test's own; EMULATOR is empty natively.
+# WORK_DIR is a folder of the test's own; EMULATOR is empty natively. TESSAL_VERSION is the
+# version the build was given.
 set -euo pipefail
+: "${TESSAL_VERSION:?the version of the build under test}"
 exe=$1 work=$2
 shift 2
 emulator=("$@")
@@ -107,7 +109,7 @@ stop INT
 head -c "$first_size" "$log" >"$work/first.log"
 tail -c +$((first_size + 1)) "$log" >"$work/added.log"
 {
-  printf ' v2022.11.2.1403\r\n\r\n Filter1: PC-01\r\n Filter2: \r\n Exclude IDs: 30\r\n\r\n'
+  printf ' v%s\r\n\r\n Filter1: PC-01\r\n Filter2: \r\n Exclude IDs: 30\r\n\r\n' "$TESSAL_VERSION"
   blocks_of "$work/first.log" pc-01 /e:30
   printf '%s\r\n' "$waiting"
   blocks_of "$work/added.log" pc-01 /e:30
