@@ -8,6 +8,7 @@
 #     fuzz     build, clang and its libFuzzer runtime     tests/fuzz/run.sh
 #     release  build, mingw-w64 for 32-bit Windows        scripts/release.sh
 #     test     all of these, and wine, 32-bit wine, rsyslog and the rest of what scripts/test.sh uses
+#     emulate  qemu's user-mode emulator, for tests/emulated_i386.sh (not part of test)
 # Beyond packages it changes the machine in two ways, and says so when it does:
 # - the set test adds the foreign architecture i386 to dpkg, for 32-bit wine (wine32:i386); it stays;
 # - while apt-get installs, a /usr/sbin/policy-rc.d that lets no service start keeps rsyslog's
@@ -22,6 +23,7 @@ build=("cmake cmake" "ninja ninja-build" "g++ g++")
 bench=("/usr/bin/time time" "/usr/lib/*/cmake/benchmark/benchmarkConfig.cmake libbenchmark-dev")
 fuzz=("clang++ clang" "fuzzer_runtime libclang-rt-dev")
 release=("i686-w64-mingw32-g++-posix g++-mingw-w64-i686" "i686-w64-mingw32-windres binutils-mingw-w64-i686")
+emulate=("/usr/bin/qemu-i386-static qemu-user-static")
 test=(
   "clang-format clang-format"
   "/usr/src/googletest/CMakeLists.txt googletest"
@@ -59,8 +61,9 @@ for set in "${sets[@]}"; do
     bench) entries+=("${bench[@]}") ;;
     fuzz) entries+=("${fuzz[@]}") ;;
     release) entries+=("${release[@]}") ;;
+    emulate) entries+=("${emulate[@]}") ;;
     test) entries+=("${bench[@]}" "${fuzz[@]}" "${release[@]}" "${test[@]}") wine32=1 ;;
-    *) echo "usage: scripts/bootstrap.sh [build|bench|fuzz|release|test]..." >&2; exit 2 ;;
+    *) echo "usage: scripts/bootstrap.sh [build|bench|fuzz|release|test|emulate]..." >&2; exit 2 ;;
   esac
 done
 missing=()

@@ -7,26 +7,22 @@
 #     CTEST_REGEX: the win32 suite's tests to run (default: the Win32 layer's own tests and the
 #     Windows paths); then, always, the Windows paths and following with /f on the release's
 #     Tessal.exe.
-# What it changes on the machine beyond packages (qemu-user-static), and puts back when it ends:
-# it mounts binfmt_misc when it is not mounted, and registers a qemu-i386 entry there (removed at
-# the end; one that was there already is enabled for the run and then left as it was). The wine
-# prefix build/wineprefix is made anew with 32-bit support when it has none.
+# What it changes on the machine beyond packages (scripts/bootstrap.sh emulate), and puts back when
+# it ends: it mounts binfmt_misc when it is not mounted, and registers a qemu-i386 entry there
+# (removed at the end; one that was there already is enabled for the run and then left as it was).
+# The wine prefix build/wineprefix is made anew with 32-bit support when it has none.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 tests=${1:-'win32_tests|windows_paths'}
 wine32=/usr/lib/wine/wine
 
-scripts/bootstrap.sh test
+scripts/bootstrap.sh test emulate
 if ((EUID)); then
   echo "emulated_i386: binfmt_misc needs root" >&2
   exit 1
 fi
 qemu=/usr/bin/qemu-i386-static
-if [[ ! -x $qemu ]]; then
-  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y \
-    --no-install-recommends qemu-user-static
-fi
 
 binfmt=/proc/sys/fs/binfmt_misc
 mounted=0 registered=0 was_disabled=0
