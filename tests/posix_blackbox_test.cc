@@ -255,6 +255,18 @@ TEST_F(TempDir, APipeGetsTheRoomToRunAheadAndTheSameBytes) {
   EXPECT_EQ(piped, RunTessal({log}).out);
 }
 
+// Appends what the terminal shows next to screen; false when nothing comes within timeout_ms or
+// the terminal is closed.
+bool ReadFromTerminal(int master, int timeout_ms, std::string& screen) {
+  pollfd ready{master, POLLIN, 0};
+  if (poll(&ready, 1, timeout_ms) != 1) return false;
+  char buffer[4096];
+  const ssize_t n = read(master, buffer, sizeof buffer);
+  if (n <= 0) return false;
+  screen.append(buffer, static_cast<size_t>(n));
+  return true;
+}
+
 // Starts Tessal on a terminal of its own that passes bytes as written (no CR added before LF);
 // *master is the other end.
 pid_t StartOnATerminal(const std::string& log, int* master, const char* more = nullptr) {
@@ -317,15 +329,7 @@ TEST_F(TempDir, ACtrlCOnATerminalGivesItsColoursBack) {
   const std::string record = "15,d,t\r\n";
   ASSERT_EQ(write(log, record.data(), record.size()), static_cast<ssize_t>(record.size()));
   std::string screen;
-  auto read_some = [&]() {
-    pollfd ready{master, POLLIN, 0};
-    if (poll(&ready, 1, 10000) != 1) return false;
-    char buffer[4096];
-    const ssize_t n = read(master, buffer, sizeof buffer);
-    if (n <= 0) return false;
-    screen.append(buffer, static_cast<size_t>(n));
-    return true;
-  };
+  auto read_some = [&]() { return ReadFromTerminal(master, 10000, screen); };
   const std::string block_end = "RelayAgentInformation: t\r\n\r\n";
   while (screen.find(block_end) == std::string::npos && read_some()) {
   }
@@ -361,12 +365,7 @@ TEST_F(TempDir, FollowingOnATerminalStopsWithDoneInTheUsersColours) {
       return n;
     };
     while (seen() < count) {
-      pollfd ready{master, POLLIN, 0};
-      if (poll(&ready, 1, 30000) != 1) return false;
-      char buffer[4096];
-      const ssize_t n = read(master, buffer, sizeof buffer);
-      if (n <= 0) return false;
-      screen.append(buffer, static_cast<size_t>(n));
+      if (!ReadFromTerminal(master, 30000, screen)) return false;
     }
     return true;
   };
