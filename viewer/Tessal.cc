@@ -48,12 +48,10 @@ struct tRun {
   tFollowEnd follow_end = tFollowEnd::kInputEnded;
 };
 
-// The usage. Asked for with /?, it also names the switch that follows a log.
-void WriteUsage(tRun& run, bool asked) {
+void WriteUsage(tRun& run) {
   const std::string exe = run.os.ModuleFileName();
   OutLine(run.out, exe + " {TessalFile} [{Filter1} {Filter2}] {/e:eventid}");
   OutLine(run.out, exe + " /e - Exclude Ids Eg /e:30,31");
-  if (asked) OutLine(run.out, exe + " /f - Follow the log as it grows, Ctrl+C stops");
 }
 
 void WriteDiagnostics(tRun& run) {
@@ -112,7 +110,7 @@ int RunTessal(platform::Os& os, tOutput& out, std::vector<std::string> arguments
   OutLine(out, "");
   mef32::SetPathToEXEPath();
   if (argument(1).empty() || argument(1) == kHelpArgument) {
-    WriteUsage(run, argument(1) == kHelpArgument);
+    WriteUsage(run);
     OutFlush(out);
     return kExitDone;
   }
